@@ -35,13 +35,13 @@ enum {
 enum { MV_NO_MORE_ENTRIES = 0xFFFF };
 
 typedef struct _RequestHeader {
-    MV_U8 Version;             /* 0 */
-    MV_U8 RequestType;         /* MV_REQUEST_ENUMERATE or MV_REQUEST_BY_ID */
-    MV_U16 StartingIndexOrID;  /* starting index (enumerate) or object ID (by ID) */
-    MV_U16 NumberRequested;    /* always 1 */
-    MV_U16 Reserved0;          /* 0 */
-    MV_U16 NextStartingIndex;  /* written by the library; MV_NO_MORE_ENTRIES at the end */
-    MV_U8 Reserved1[6];        /* 0 */
+    MV_U8 Version;            /* 0 */
+    MV_U8 RequestType;        /* MV_REQUEST_ENUMERATE or MV_REQUEST_BY_ID */
+    MV_U16 StartingIndexOrID; /* starting index (enumerate) or object ID (by ID) */
+    MV_U16 NumberRequested;   /* always 1 */
+    MV_U16 Reserved0;         /* 0 */
+    MV_U16 NextStartingIndex; /* written by the library; MV_NO_MORE_ENTRIES at the end */
+    MV_U8 Reserved1[6];       /* 0 */
 } RequestHeader;
 
 /* ---- Adapter record ---------------------------------------------------------- */
@@ -266,14 +266,14 @@ typedef struct _HD_Block_Info {
 typedef struct _Create_LD_Param {
     MV_U8 RaidMode; /* the volume type minus 1: 0 striped, 1 mirrored */
     MV_U8 HDCount;
-    MV_U8 Param2;            /* 0 */
-    MV_U8 Param3;            /* 0 */
-    MV_U16 StripeBlockSize;  /* 64 */
-    MV_U8 Param6;            /* 0 */
-    MV_U8 Param7;            /* 1 */
-    MV_U8 Param8;            /* 0 */
-    MV_U8 Param9;            /* 1 */
-    MV_U8 Reserved[6];       /* 0 */
+    MV_U8 Param2;           /* 0 */
+    MV_U8 Param3;           /* 0 */
+    MV_U16 StripeBlockSize; /* 64 */
+    MV_U8 Param6;           /* 0 */
+    MV_U8 Param7;           /* 1 */
+    MV_U8 Param8;           /* 0 */
+    MV_U8 Param9;           /* 1 */
+    MV_U8 Reserved[6];      /* 0 */
     MV_U16 HDIDs[MV_MAX_LD_MEMBERS];
     MV_U8 Name[16]; /* UTF-8, at most 15 bytes and a zero byte */
     MV_U64 Size;    /* units of 1024 bytes */
@@ -292,10 +292,13 @@ enum { MV_BGA_CONTROL_CANCEL_REBUILD = 4 };
 #endif
 
 MV_STATIC_ASSERT(sizeof(RequestHeader) == 16, "request header");
+MV_STATIC_ASSERT(offsetof(RequestHeader, Version) == 0, "version");
 MV_STATIC_ASSERT(offsetof(RequestHeader, RequestType) == 1, "request kind");
 MV_STATIC_ASSERT(offsetof(RequestHeader, StartingIndexOrID) == 2, "starting index or ID");
 MV_STATIC_ASSERT(offsetof(RequestHeader, NumberRequested) == 4, "number requested");
+MV_STATIC_ASSERT(offsetof(RequestHeader, Reserved0) == 6, "header zeros");
 MV_STATIC_ASSERT(offsetof(RequestHeader, NextStartingIndex) == 8, "next index");
+MV_STATIC_ASSERT(offsetof(RequestHeader, Reserved1) == 10, "header trailing zeros");
 
 MV_STATIC_ASSERT(sizeof(Adapter_Info) == 304, "adapter record");
 MV_STATIC_ASSERT(MV_ALIGNOF(Adapter_Info) == 8, "adapter record alignment");
@@ -336,6 +339,7 @@ MV_STATIC_ASSERT(offsetof(HD_Info, Model) == 76, "Model");
 MV_STATIC_ASSERT(offsetof(HD_Info, SerialNo) == 116, "HD SerialNo");
 MV_STATIC_ASSERT(offsetof(HD_Info, FWVersion) == 136, "FWVersion");
 MV_STATIC_ASSERT(offsetof(HD_Info, Size) == 144, "HD Size");
+MV_STATIC_ASSERT(offsetof(HD_Info, Size.parts.high) == 148, "HD Size high half");
 MV_STATIC_ASSERT(offsetof(HD_Info, BlockSize) == 164, "HD BlockSize");
 MV_STATIC_ASSERT(offsetof(HD_Info, sata_signature) == 172, "sata_signature");
 MV_STATIC_ASSERT(offsetof(HD_Info, HD_SSD_Type) == 184, "HD_SSD_Type");
@@ -343,16 +347,19 @@ MV_STATIC_ASSERT(sizeof(HD_RAID_Status) == 16, "disk status record");
 MV_STATIC_ASSERT(offsetof(HD_RAID_Status, Status) == 4, "disk status bits");
 
 MV_STATIC_ASSERT(sizeof(LD_Info) == 312, "logical-disk record");
+MV_STATIC_ASSERT(offsetof(LD_Info, ID) == 0, "LD ID");
 MV_STATIC_ASSERT(offsetof(LD_Info, Status) == 2, "LD Status");
 MV_STATIC_ASSERT(offsetof(LD_Info, RaidMode) == 6, "RaidMode");
 MV_STATIC_ASSERT(offsetof(LD_Info, HDCount) == 7, "HDCount");
 MV_STATIC_ASSERT(offsetof(LD_Info, AdapterID) == 18, "LD AdapterID");
 MV_STATIC_ASSERT(offsetof(LD_Info, Size) == 24, "LD Size");
+MV_STATIC_ASSERT(offsetof(LD_Info, Size.parts.high) == 28, "LD Size high half");
 MV_STATIC_ASSERT(offsetof(LD_Info, Name) == 32, "LD Name");
 MV_STATIC_ASSERT(offsetof(LD_Info, BlockIDs) == 48, "BlockIDs");
 MV_STATIC_ASSERT(offsetof(LD_Info, SubLDCount) == 304, "SubLDCount");
 MV_STATIC_ASSERT(offsetof(LD_Info, BlockSize) == 308, "LD BlockSize");
 MV_STATIC_ASSERT(sizeof(LD_Status) == 8, "logical-disk status record");
+MV_STATIC_ASSERT(offsetof(LD_Status, Status) == 0, "LD status code");
 MV_STATIC_ASSERT(offsetof(LD_Status, Percentage) == 2, "rebuild progress");
 MV_STATIC_ASSERT(offsetof(LD_Status, Flags) == 4, "LD flags");
 MV_STATIC_ASSERT(sizeof(Block_Info) == 32, "block record");
@@ -364,9 +371,14 @@ MV_STATIC_ASSERT(offsetof(HD_Block_Info, BlockCount) == 3, "block count");
 MV_STATIC_ASSERT(offsetof(HD_Block_Info, BlockIDs) == 8, "disk block IDs");
 
 MV_STATIC_ASSERT(sizeof(Create_LD_Param) == 296, "volume-creation parameters");
+MV_STATIC_ASSERT(offsetof(Create_LD_Param, RaidMode) == 0, "level code");
 MV_STATIC_ASSERT(offsetof(Create_LD_Param, HDCount) == 1, "member count");
+MV_STATIC_ASSERT(offsetof(Create_LD_Param, Param2) == 2, "fixed byte 2");
+MV_STATIC_ASSERT(offsetof(Create_LD_Param, Param3) == 3, "fixed byte 3");
 MV_STATIC_ASSERT(offsetof(Create_LD_Param, StripeBlockSize) == 4, "stripe size");
+MV_STATIC_ASSERT(offsetof(Create_LD_Param, Param6) == 6, "fixed byte 6");
 MV_STATIC_ASSERT(offsetof(Create_LD_Param, Param7) == 7, "fixed byte 7");
+MV_STATIC_ASSERT(offsetof(Create_LD_Param, Param8) == 8, "fixed byte 8");
 MV_STATIC_ASSERT(offsetof(Create_LD_Param, Param9) == 9, "fixed byte 9");
 MV_STATIC_ASSERT(offsetof(Create_LD_Param, Reserved) == 10, "fixed zeros");
 MV_STATIC_ASSERT(offsetof(Create_LD_Param, HDIDs) == 16, "member slots");
@@ -378,6 +390,9 @@ enum {
     MV_HD_WALK_BUFFER_SIZE = 16 + 248,
     MV_LD_WALK_BUFFER_SIZE = 16 + 312,
 };
+MV_STATIC_ASSERT(MV_HD_WALK_BUFFER_SIZE == sizeof(RequestHeader) + sizeof(HD_Info), "disk walk");
+MV_STATIC_ASSERT(MV_LD_WALK_BUFFER_SIZE == sizeof(RequestHeader) + sizeof(LD_Info),
+                 "RAID set walk");
 
 /* ---- The operations ---------------------------------------------------------------------- */
 

@@ -1,0 +1,16 @@
+// The one exception guard around calls into the controller library. A
+// std::exception raised inside is swallowed without a message and the guarded
+// operation yields its fallback; any other exception passes through.
+#pragma once
+
+#include <exception>
+#include <utility>
+
+template <class T, class Body>
+T guarded(T fallback, Body&& body) {
+    try {
+        return static_cast<T>(std::forward<Body>(body)());
+    } catch (const std::exception&) {
+        return fallback;
+    }
+}

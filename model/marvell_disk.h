@@ -1,0 +1,32 @@
+// One physical disk as the controller reported it in the last disk walk. Holds
+// a copy of the library's record; the RAID status is asked of the library on
+// every call.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/mv_api.h"
+#include "platform/controls/object.h"
+
+class MarvellDisk : public platform::Object {
+    struct Private {};
+
+  public:
+    // Copies the whole record; null when `info` is null.
+    static std::shared_ptr<MarvellDisk> initWithInfo(const HD_Info* info);
+    MarvellDisk(Private, const HD_Info& info);
+
+    int hdid() const;
+    int slot() const;                // the device ID minus 1, as the window shows it
+    std::uint64_t capacity() const;  // bytes
+    int status() const;              // MV_HD_STATUS_* bits; MV_HD_STATUS_OFFLINE when unknown
+    std::string statusString() const;
+    std::string name() const;
+
+    const HD_Info& info() const { return fInfo; }
+
+  private:
+    HD_Info fInfo;
+};
