@@ -23,15 +23,16 @@ enum class Mode : std::uint8_t {
 };
 
 class ModeSet {
-public:
+  public:
     constexpr ModeSet() = default;
-    constexpr ModeSet(Mode m) : bits_(static_cast<std::uint8_t>(m)) {}  // NOLINT: implicit on purpose
+    constexpr ModeSet(Mode m)
+        : bits_(static_cast<std::uint8_t>(m)) {}  // NOLINT: implicit on purpose
     constexpr ModeSet operator|(ModeSet o) const { return ModeSet(bits_ | o.bits_); }
     constexpr bool contains(Mode m) const { return (bits_ & static_cast<std::uint8_t>(m)) != 0; }
     constexpr bool empty() const { return bits_ == 0; }
     constexpr bool operator==(const ModeSet&) const = default;
 
-private:
+  private:
     constexpr explicit ModeSet(unsigned bits) : bits_(static_cast<std::uint8_t>(bits)) {}
     std::uint8_t bits_ = 0;
 };
@@ -47,19 +48,33 @@ class RunLoop;
 
 // A timer fires its callback after its interval, and again every interval when
 // repeating, while it is valid and in a run loop. Invalidating it (or
-// destroying the last reference to it) guarantees it never fires again.
+// destroying the last reference to it) guarantees it never fires again. The
+// loop does not keep a timer alive: whoever adds it keeps it.
 class Timer : public Object {
-public:
+  public:
     using Callback = std::function<void(Timer&)>;
 
     static std::shared_ptr<Timer> create(Duration interval, bool repeats, Callback callback);
+    // Sends `selector` to `target` (the timer as sender); the timer
+    // invalidates itself once the target is gone.
+    static std::shared_ptr<Timer> create(Duration interval,
+                                         bool repeats,
+                                         WeakObjectPtr target,
+                                         Selector selector);
+    ~Timer() override;
+
+    // A repeating timer's interval is at least kMinimumInterval, so it
+    // cannot keep the loop busy forever.
+    static constexpr Duration kMinimumInterval = std::chrono::microseconds(100);
 
     Duration interval() const { return interval_; }
+    // When it fires next (set when it is added to a run loop).
+    TimePoint fireDate() const { return fireDate_; }
     bool repeats() const { return repeats_; }
     bool isValid() const { return valid_; }
     void invalidate();
 
-private:
+  private:
     friend class RunLoop;
     Timer(Duration interval, bool repeats, Callback callback);
 
@@ -67,6 +82,7 @@ private:
     bool repeats_;
     bool valid_ = true;
     Callback callback_;
+    TimePoint fireDate_{};
     RunLoop* loop_ = nullptr;
 };
 
@@ -75,8 +91,8 @@ private:
 // can also be signalled by its owner and is then performed on the next pass
 // of the loop in one of its modes.
 class RunLoopSource {
-public:
-    virtual ~RunLoopSource() = default;
+  public:
+    virtual ~RunLoopSource();
     // The file descriptor to watch for reading, or -1 for a signalled-only source.
     virtual int fd() const { return -1; }
     virtual void perform() = 0;
@@ -84,14 +100,14 @@ public:
     void signal();
     bool isSignalled() const { return signalled_; }
 
-private:
+  private:
     friend class RunLoop;
     bool signalled_ = false;
     RunLoop* loop_ = nullptr;
 };
 
 class RunLoop {
-public:
+  public:
     explicit RunLoop(Clock& clock);
     ~RunLoop();
     RunLoop(const RunLoop&) = delete;
@@ -110,15 +126,22 @@ public:
     // --- delayed performs
     // Runs `action` after `delay` in `modes`, unless the target is gone by then
     // or the perform is cancelled. Performs are identified by target and selector.
+    // A null target never runs. A negative delay counts as zero.
     void performSelector(const WeakObjectPtr& target,
                          const std::string& selector,
                          std::function<void()> action,
+                         Duration delay,
+                         ModeSet modes = Mode::Default);
+    // Sends `selector` to the target (no sender).
+    void performSelector(const WeakObjectPtr& target,
+                         const Selector& selector,
                          Duration delay,
                          ModeSet modes = Mode::Default);
     void cancelPreviousPerformRequests(const Object* target, const std::string& selector);
     std::size_t pendingPerformCount(const Object* target, const std::string& selector) const;
 
     // --- sources
+    // The loop keeps the source until it is removed. Adding it again adds modes.
     void addSource(const std::shared_ptr<RunLoopSource>& source, ModeSet modes);
     void removeSource(const std::shared_ptr<RunLoopSource>& source);
     bool containsSource(const RunLoopSource* source) const;
@@ -128,20 +151,23 @@ public:
     // --- running
     // Makes `mode` current until the returned guard is destroyed (nesting).
     class ModeScope {
-    public:
+      public:
         ModeScope(RunLoop& loop, Mode mode);
         ~ModeScope();
         ModeScope(const ModeScope&) = delete;
         ModeScope& operator=(const ModeScope&) = delete;
 
-    private:
+      private:
         RunLoop& loop_;
     };
 
     // Runs, in the current mode, every signalled source and every timer and
     // perform whose deadline is at or before now, in deadline order (FIFO on
-    // equal deadlines). Work they schedule that is already due runs too.
-    // Returns the number of items run.
+    // equal deadlines; a signal counts as due when it was raised). Work they
+    // schedule runs on the next call, never in this one, so an item that
+    // reschedules itself at once cannot starve the caller (nextDeadline() is
+    // then already due). Returns the number of items run. Exceptions escaping
+    // an item are reported on stderr; the loop carries on.
     std::size_t runDue();
 
     // When the next item of the current mode falls due (nullopt: none).
@@ -150,11 +176,13 @@ public:
     // Runs the loop in `mode` until stop() is called: runs what is due, then
     // waits for the next deadline or a readable fd source (on a ManualClock
     // the wait moves virtual time to the next deadline instead; with nothing
-    // left to wait for, the run ends). Nested calls are allowed.
+    // left to wait for, the run ends). Nested calls are allowed; stop() ends
+    // the innermost one. A readable fd is delivered by signalling its source;
+    // an fd that is closed under the loop gets its source removed.
     void runInMode(Mode mode);
     void stop();
 
-private:
+  private:
     struct Impl;
     Clock& clock_;
     std::unique_ptr<Impl> impl_;
@@ -163,6 +191,8 @@ private:
     friend class RunLoopSource;
     void timerInvalidated(Timer& timer);
     void sourceSignalled(RunLoopSource& source);
+    void pushMode(Mode mode);
+    void popMode();
 };
 
 }  // namespace platform
