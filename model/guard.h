@@ -3,8 +3,12 @@
 // operation yields its fallback; any other exception passes through.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <utility>
+
+// The status of a guarded call whose library raised.
+inline constexpr std::uint8_t kStatusRaised = 255;
 
 template <class T, class Body>
 T guarded(T fallback, Body&& body) {
