@@ -36,7 +36,8 @@ class Bundle {
     // The text for `key`, or the key itself when no table has an entry.
     std::string localizedString(const std::string& key) const;
 
-    // <resources>/<name>.<type> when that file exists (type may be empty).
+    // <resources>/<name>.<type>, or the first such file in a subfolder of the
+    // resources (icons/...), when one exists; type may be empty.
     std::optional<std::filesystem::path> pathForResource(const std::string& name,
                                                          const std::string& type) const;
 

@@ -81,9 +81,10 @@ class DeviceTree {
 
     struct Impl;
     Impl& impl() { return *impl_; }
+    std::shared_ptr<Impl> sharedImpl() const { return impl_; }
 
   private:
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<Impl> impl_;  // sessions hold it weakly
 };
 
 }  // namespace platform::devices
