@@ -53,7 +53,9 @@ class TextField : public Observable {
     explicit TextField(std::string value);
 
   private:
-    EditResult applyEdit(std::u16string proposed, TextRange proposedSelection);
+    EditResult applyEdit(std::u16string proposed,
+                         TextRange proposedSelection,
+                         TextRange originalSelection);
 
     std::string value_;
     TextRange selection_;

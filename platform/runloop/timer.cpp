@@ -1,0 +1,48 @@
+#include <utility>
+
+#include "platform/runloop/run_loop.h"
+
+namespace platform {
+
+Timer::Timer(Duration interval, bool repeats, Callback callback)
+    : interval_(repeats ? std::max(interval, kMinimumInterval)
+                        : std::max(interval, Duration::zero())),
+      repeats_(repeats),
+      callback_(std::move(callback)) {}
+
+Timer::~Timer() {
+    if (loop_ != nullptr) {
+        loop_->timerInvalidated(*this);
+    }
+}
+
+std::shared_ptr<Timer> Timer::create(Duration interval, bool repeats, Callback callback) {
+    return std::shared_ptr<Timer>(new Timer(interval, repeats, std::move(callback)));
+}
+
+std::shared_ptr<Timer> Timer::create(Duration interval,
+                                     bool repeats,
+                                     WeakObjectPtr target,
+                                     Selector selector) {
+    return create(interval, repeats,
+                  [target = std::move(target), selector = std::move(selector)](Timer& timer) {
+                      auto strong = target.lock();
+                      if (!strong) {
+                          timer.invalidate();
+                          return;
+                      }
+                      selector(*strong, &timer);
+                  });
+}
+
+void Timer::invalidate() {
+    if (!valid_) {
+        return;
+    }
+    valid_ = false;
+    if (loop_ != nullptr) {
+        loop_->timerInvalidated(*this);
+    }
+}
+
+}  // namespace platform
