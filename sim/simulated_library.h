@@ -1,0 +1,68 @@
+// The simulated controller library, in process: the controller behaviour of
+// enclosure_rules.h over the shared world file, one method per operation of
+// the C ABI. libmv_api.so forwards its exported functions to one of these;
+// tests bind one directly.
+//
+// Nothing escapes a call but an injected "raise" fault (InjectedFault, a
+// std::exception, as the real library's exceptions would be): a world that
+// cannot be read or written answers kWorldUnavailable (MV_Adapter_GetCount: 0).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+#include "model/controller_library.h"
+#include "platform/runloop/clock.h"
+#include "sim/enclosure_rules.h"
+#include "sim/world_store.h"
+
+namespace sim {
+
+class InjectedFault : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class SimulatedLibrary final : public ControllerLibrary {
+  public:
+    // `clock` must outlive the library; rebuild start times are on its time line.
+    SimulatedLibrary(std::shared_ptr<WorldStore> store, platform::Clock& clock);
+
+    WorldStore& store() { return *store_; }
+
+    MV_U8 MV_API_Initialize() override;
+    MV_U8 MV_API_RescanAdapter() override;
+    MV_U8 MV_API_Finalize() override;
+    MV_U8 MV_Adapter_GetCount() override;
+    MV_U8 MV_Adapter_GetInfo(MV_U8 adapterId, MV_U8* count, Adapter_Info* info) override;
+    MV_U8 MV_Adapter_GetConfig(MV_U8 adapterId, MV_U8* out, Adapter_Config* config) override;
+    MV_U8 MV_Adapter_SetConfig(MV_U8 adapterId, Adapter_Config* config) override;
+    MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) override;
+    MV_U8 MV_LD_GetInfo(MV_U8 adapterId, void* request) override;
+    MV_U8 MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) override;
+    MV_U8 MV_LD_GetStatus(MV_U8 adapterId, void* request) override;
+    MV_U8 MV_BLK_GetInfo(MV_U8 adapterId, void* request) override;
+    MV_U8 MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) override;
+    MV_U8 MV_LD_Create(MV_U8 adapterId, Create_LD_Param* param) override;
+    MV_U8 MV_LD_Delete(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) override;
+    MV_U8 MV_PD_WipeHDMDD(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) override;
+    MV_U8 MV_LD_StartRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) override;
+    MV_U8 MV_LD_BGAControl(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) override;
+
+  private:
+    template <class Query>
+    MV_U8 query(std::string_view operation, Query&& query, MV_U8 unavailable = kWorldUnavailable);
+    template <class Change>
+    MV_U8 change(std::string_view operation, Change&& change);
+    // The status an injected fault makes `operation` return now, if any;
+    // throws InjectedFault for a "raise" fault.
+    std::optional<MV_U8> takeFault(std::string_view operation, const World& world);
+    Nanoseconds now() const;
+
+    std::shared_ptr<WorldStore> store_;
+    platform::Clock& clock_;
+};
+
+}  // namespace sim
