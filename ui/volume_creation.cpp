@@ -1,0 +1,53 @@
+#include "app/app_delegate.h"
+#include "platform/controls/modal_response.h"
+#include "platform/controls/text_field.h"
+#include "ui/localized.h"
+#include "ui/warning_alert.h"
+
+namespace {
+constexpr const char* kDiskUtility = "Disk Utility";
+// Reported when there is no controller to configure: nothing was done, and
+// that must not read as success.
+constexpr MV_U8 kNoControllerStatus = 255;
+}  // namespace
+
+void AppDelegate::doConfigure(platform::Object* sender) {
+    const int layout = selectedLayout();
+    const std::size_t diskCount = fController_ ? fController_->disks().size() : 0;
+    if (layout != kLayoutIndividualDisks && diskCount < 2) {
+        runWarningAlert({"OK"}, localized("ERROR_NEEDTWODISKS_TITLE"),
+                        localized("ERROR_NEEDTWODISKS_BODY"));
+        return;  // the sheet stays open for another choice
+    }
+
+    if (runWarningAlert({"CANCEL", "CONTINUE"}, localized("WARNING1_TITLE"),
+                        localized("WARNING1_BODY")) == platform::kAlertSecondButtonReturn &&
+        runWarningAlert({"CANCEL", "OK"}, localized("WARNING2_TITLE"),
+                        localized("WARNING2_BODY")) == platform::kAlertSecondButtonReturn) {
+        // Read after the warnings: that is what the user confirmed.
+        std::string volumeName = name_ ? name_->stringValue() : std::string();
+        if (volumeName.empty()) {
+            volumeName = localized("DEFAULTNAME");
+        }
+        doCreateRAID(volumeName, selectedLayout());
+    }
+    doCancel(sender);
+}
+
+void AppDelegate::doCreateRAID(const std::string& volumeName, std::int64_t type) {
+    MV_U8 status = kNoControllerStatus;
+    if (fController_) {
+        status = type == kLayoutIndividualDisks ? fController_->deleteVD()
+                                                : fController_->createVD(volumeName, type);
+    }
+
+    if (status != 0) {
+        runWarningAlert({"OK"}, localized("ERROR_SETCONFIG_TITLE"),
+                        localizedFormat("ERROR_SETCONFIG_BODY", {status}));
+    } else if (runWarningAlert({"DONE", "DISKUTILITY"}, localized("SUCCESS_TITLE"),
+                               localized("SUCCESS_BODY")) == platform::kAlertSecondButtonReturn &&
+               launchApplication) {
+        launchApplication(kDiskUtility);
+    }
+    queueUpdateEvent(0);
+}

@@ -1,0 +1,11 @@
+#include "ui/volume_title.h"
+
+#include "ui/localized.h"
+
+std::string volumeTitle(const MarvellRAIDSet& set) {
+    const auto name = set.name();
+    if (name && !name->empty()) {
+        return *name;
+    }
+    return localizedFormat("VOLUME_NAME_UNREADABLE", {set.vdid()});
+}

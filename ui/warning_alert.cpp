@@ -1,0 +1,19 @@
+#include "ui/warning_alert.h"
+
+#include "platform/controls/alert.h"
+#include "platform/controls/application.h"
+#include "ui/localized.h"
+
+platform::ModalResponse runWarningAlert(std::initializer_list<const char*> buttonKeys,
+                                        const std::string& messageText,
+                                        const std::string& informativeText) {
+    auto alert = platform::Alert::create();
+    for (const char* key : buttonKeys) {
+        alert->addButtonWithTitle(localized(key));
+    }
+    alert->setMessageText(messageText);
+    alert->setInformativeText(informativeText);
+    alert->setAlertStyle(platform::AlertStyle::Warning);
+    platform::Application::sharedApplication().activateIgnoringOtherApps(true);
+    return alert->runModal();
+}
