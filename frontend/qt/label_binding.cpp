@@ -1,0 +1,30 @@
+#include "frontend/qt/label_binding.h"
+
+#include <QLabel>
+
+#include "frontend/qt/qt_text.h"
+
+namespace frontend {
+
+LabelBinding::LabelBinding(std::shared_ptr<platform::TextField> field, QLabel* label)
+    : QObject(label), field_(std::move(field)), label_(label) {
+    // Texts come from the controller library and the string table: never
+    // markup.
+    label_->setTextFormat(Qt::PlainText);
+    mirror();
+    observation_ = field_->observe([this](platform::Observable&, platform::Change) { mirror(); });
+}
+
+void LabelBinding::mirror() {
+    if (!label_) {
+        return;
+    }
+    const QString text = toQString(field_->stringValue());
+    if (label_->text() != text) {
+        label_->setText(text);
+    }
+    label_->setEnabled(field_->isEnabled());
+    label_->setHidden(field_->isHidden());
+}
+
+}  // namespace frontend
