@@ -16,12 +16,17 @@ std::string numbered(const char* prefix, int a, int b) {
 
 }  // namespace
 
-Disk makeBlankDisk(int enclosure, int slot, std::uint64_t sizeBytes) {
+Disk makeBlankDisk(int enclosure, int slot, std::uint64_t sizeBytes, std::uint32_t tag) {
     Disk disk;
     disk.slot = slot;
     disk.sizeBytes = sizeBytes;
     disk.model = "NORVIK ND" + std::to_string(sizeBytes / 1'000'000'000'000ULL) + "T-S";
     disk.serialNumber = numbered("NVD7K3", enclosure, slot);
+    if (tag != 0) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "-%06X", tag & 0xFFFFFF);
+        disk.serialNumber += suffix;
+    }
     disk.firmware = "NV02";
     return disk;
 }

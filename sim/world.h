@@ -127,7 +127,8 @@ World makeWorld(Layout layout = Layout::Raid1,
                 int enclosures = 1,
                 std::uint64_t diskBytes = kDefaultDiskBytes);
 
-// A blank disk as the `insert` command puts one in.
-Disk makeBlankDisk(int enclosure, int slot, std::uint64_t sizeBytes);
+// A blank disk as the `insert` command puts one in; `tag` makes its serial
+// number differ from that of the disk it replaces.
+Disk makeBlankDisk(int enclosure, int slot, std::uint64_t sizeBytes, std::uint32_t tag = 0);
 
 }  // namespace sim

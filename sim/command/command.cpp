@@ -149,7 +149,10 @@ void insert(Context& c, const std::vector<std::string>& words) {
         Enclosure& enclosure = enclosureAt(world, index);
         checkSlot(enclosure, index, slot);
         const std::size_t before = enclosure.rebuilds.size();
-        if (!insertDisk(enclosure, makeBlankDisk(static_cast<int>(index), slot, size), c.now)) {
+        if (!insertDisk(enclosure,
+                        makeBlankDisk(static_cast<int>(index), slot, size,
+                                      static_cast<std::uint32_t>(c.now / 1000) | 1),
+                        c.now)) {
             throw CommandError("slot " + std::to_string(slot) + " of enclosure " +
                                std::to_string(index) + " already holds a disk; pull it first");
         }

@@ -1,0 +1,26 @@
+# Compares the dynamic symbols that LIBRARY defines with the operations HEADER declares.
+file(READ ${HEADER} header)
+string(REGEX MATCHALL "MV_U8 (MV_[A-Za-z_]+)\\(" declared "${header}")
+list(TRANSFORM declared REPLACE "MV_U8 (MV_[A-Za-z_]+)\\(" "\\1")
+list(SORT declared)
+
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+    OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] [^\n]+" lines "${symbols}")
+set(exported)
+foreach(line ${lines})
+    string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
+    list(APPEND exported ${name})
+endforeach()
+list(SORT exported)
+
+list(LENGTH declared count)
+if(NOT count EQUAL 18)
+    message(FATAL_ERROR "expected 18 operations in ${HEADER}, found ${count}")
+endif()
+if(NOT "${exported}" STREQUAL "${declared}")
+    message(FATAL_ERROR "exported: ${exported}\ndeclared: ${declared}")
+endif()
