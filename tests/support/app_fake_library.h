@@ -100,6 +100,12 @@ class AppFakeLibrary : public ControllerLibrary {
         return nullptr;
     }
 
+    // The volume at `index` of adapter 0 (tests that change the world in place).
+    AppFakeVolume* volumes(std::size_t index) {
+        return !adapters.empty() && index < adapters[0].volumes.size() ? &adapters[0].volumes[index]
+                                                                       : nullptr;
+    }
+
     int count(const std::string& op) const {
         return static_cast<int>(
             std::count_if(calls.begin(), calls.end(), [&](const std::string& c) {

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "platform/controls/alert.h"
+#include "tests/support/app_harness.h"
+
+namespace {
+
+// Rescans and updates are counted by what they ask the library: a rescan asks
+// for the adapter count, an update walks the current controller's RAID sets.
+class RefreshQueues : public testing::Test {
+  protected:
+    void SetUp() override {
+        h.enclosureWithVolume(MV_LD_MODE_RAID0);
+        h.launchAndSettle();
+        rescans0 = rescans();
+        updates0 = updates();
+    }
+    int rescans() const { return h.library->count("MV_Adapter_GetCount") - rescans0; }
+    int updates() const { return h.library->count("MV_LD_GetInfo") - updates0; }
+
+    AppHarness h;
+    int rescans0 = 0;
+    int updates0 = 0;
+};
+
+TEST_F(RefreshQueues, BurstOfRescansRunsOnceOneSecondAfterTheLast) {
+    for (int i = 0; i < 3; ++i) {
+        h.delegate->queueRescanEvent();
+        h.advance(0.5);
+    }
+    EXPECT_EQ(rescans(), 0);
+    h.advance(0.499);
+    EXPECT_EQ(rescans(), 0);
+    h.advance(0.001);
+    EXPECT_EQ(rescans(), 1);
+    h.advance(10);
+    EXPECT_EQ(rescans(), 1);
+}
+
+TEST_F(RefreshQueues, ZeroDelayUpdateReplacesAPendingOneSecondUpdate) {
+    h.delegate->queueUpdateEvent(1);
+    h.delegate->queueUpdateEvent(0);
+    h.driver.runUntilIdle();
+    EXPECT_EQ(updates(), 1);
+    h.advance(5);
+    EXPECT_EQ(updates(), 1);
+}
+
+TEST_F(RefreshQueues, UpdateBurstRunsOnceAfterTheLastRequestsDelay) {
+    h.delegate->queueUpdateEvent(1);
+    h.advance(0.9);
+    h.delegate->queueUpdateEvent(1);
+    h.advance(0.9);
+    EXPECT_EQ(updates(), 0);
+    h.advance(0.1);
+    EXPECT_EQ(updates(), 1);
+}
+
+TEST_F(RefreshQueues, TheTwoQueuesAreIndependent) {
+    h.delegate->queueUpdateEvent(1);
+    h.delegate->queueRescanEvent();  // must not cancel the pending update
+    h.advance(1);
+    // The update ran, and so did the rescan, which itself updates the view.
+    EXPECT_EQ(rescans(), 1);
+    EXPECT_EQ(updates(), 2);
+
+    h.delegate->queueRescanEvent();
+    h.delegate->queueUpdateEvent(0);  // must not cancel the pending rescan
+    h.driver.runUntilIdle();
+    EXPECT_EQ(updates(), 3);
+    h.advance(1);
+    EXPECT_EQ(rescans(), 2);
+}
+
+// While a modal alert is open only the common modes run: updates yes, rescans no.
+TEST_F(RefreshQueues, RescansWaitForTheModalAlertWhileUpdatesRunInside) {
+    int rescansInside = -1;
+    int updatesInside = -1;
+    h.delegate->queueRescanEvent();
+    h.delegate->queueUpdateEvent(1);
+    h.alerts->answerWith([&](const platform::Alert&) {
+        h.advance(3);
+        rescansInside = rescans();
+        updatesInside = updates();
+        return platform::kAlertFirstButtonReturn;
+    });
+    platform::Alert::create()->runModal();
+
+    EXPECT_EQ(rescansInside, 0);
+    EXPECT_EQ(updatesInside, 1);
+    h.driver.runUntilIdle();
+    EXPECT_EQ(rescans(), 1);
+}
+
+TEST_F(RefreshQueues, RescansWaitWhileAMenuIsTracked) {
+    h.delegate->queueRescanEvent();
+    h.delegate->queueUpdateEvent(1);
+    {
+        platform::RunLoop::ModeScope tracking(h.driver.runLoop(), platform::Mode::EventTracking);
+        h.advance(2);
+        EXPECT_EQ(rescans(), 0);
+        EXPECT_EQ(updates(), 1);
+    }
+    h.driver.runUntilIdle();
+    EXPECT_EQ(rescans(), 1);
+}
+
+// The timer runs exactly while the current controller has a mirror; its
+// ticks refresh only the texts (one status query, no walk).
+TEST(RefreshTimer, RunsWhileTheCurrentControllerHasAMirror) {
+    AppHarness h;
+    auto& a = h.library->addAdapter();
+    AppFakeLibrary::addDisk(a, 1);
+    AppFakeLibrary::addDisk(a, 2);
+    AppFakeLibrary::addDisk(a, 3);
+    AppFakeLibrary::addDisk(a, 4);
+    AppFakeLibrary::addVolume(a, 1, MV_LD_MODE_RAID1, {1, 2}, "M1");
+    AppFakeLibrary::addVolume(a, 2, MV_LD_MODE_RAID1, {3, 4}, "M2");
+    h.launchAndSettle();
+
+    ASSERT_NE(h.delegate->timer, nullptr);
+    EXPECT_TRUE(h.delegate->timer->isValid());
+    EXPECT_EQ(h.delegate->timer->interval(), platform::seconds(10));
+    auto first = h.delegate->timer;
+
+    const int walks = h.library->count("MV_LD_GetInfo");
+    const int statusQueries = h.library->count("MV_LD_GetStatus");
+    h.advance(10);
+    EXPECT_EQ(h.library->count("MV_LD_GetInfo"), walks);
+    EXPECT_GT(h.library->count("MV_LD_GetStatus"), statusQueries);
+
+    // One timer, even though two mirrors each started it.
+    const int afterOneTick = h.library->count("MV_LD_GetStatus");
+    h.advance(10);
+    EXPECT_EQ(h.library->count("MV_LD_GetStatus") - afterOneTick, afterOneTick - statusQueries);
+
+    // Ticks also run inside a modal alert.
+    h.library->volumes(0)->status = MV_LD_STATUS_DEGRADE;
+    h.alerts->answerWith([&](const platform::Alert&) {
+        h.advance(10);
+        return platform::kAlertFirstButtonReturn;
+    });
+    platform::Alert::create()->runModal();
+    EXPECT_TRUE(h.ui.rebuildButton->isEnabled());
+
+    // The mirrors go: the next update stops the timer for good.
+    h.library->adapters[0].volumes.clear();
+    h.delegate->queueUpdateEvent(0);
+    h.driver.runUntilIdle();
+    EXPECT_FALSE(h.delegate->timer->isValid());
+    EXPECT_FALSE(first->isValid());
+    const int stopped = h.library->count("MV_LD_GetStatus");
+    h.advance(60);
+    EXPECT_EQ(h.library->count("MV_LD_GetStatus"), stopped);
+}
+
+TEST(RefreshTimer, NoTimerForAStripeAndStopBeforeStartIsHarmless) {
+    AppHarness h;
+    h.delegate->stopTimer();
+    EXPECT_EQ(h.delegate->timer, nullptr);
+    h.enclosureWithVolume(MV_LD_MODE_RAID0);
+    h.launchAndSettle();
+    EXPECT_EQ(h.delegate->timer, nullptr);
+}
+
+TEST(RefreshTimer, StartTimerTwiceLeavesOneActiveTimer) {
+    AppHarness h;
+    h.delegate->startTimer();
+    auto first = h.delegate->timer;
+    h.delegate->startTimer();
+    EXPECT_FALSE(first->isValid());
+    EXPECT_TRUE(h.delegate->timer->isValid());
+}
+
+}  // namespace
