@@ -29,6 +29,8 @@ class SimulatedLibrary final : public ControllerLibrary {
   public:
     // `clock` must outlive the library; rebuild start times are on its time line.
     SimulatedLibrary(std::shared_ptr<WorldStore> store, platform::Clock& clock);
+    SimulatedLibrary(const std::filesystem::path& world, platform::Clock& clock)
+        : SimulatedLibrary(std::make_shared<WorldStore>(world), clock) {}
 
     WorldStore& store() { return *store_; }
 
