@@ -44,17 +44,20 @@ void RunLoopDriver::armTimer() {
         armedFor_.reset();
         return;
     }
-    if (armedFor_ == deadline && timer_.isActive()) {
-        return;
-    }
     using namespace std::chrono;
     const auto remaining = *deadline - loop_.clock().now();
     // Round up so the timer never fires before the item is due.
     const auto ms = remaining <= platform::Duration::zero() ? milliseconds::zero()
                                                             : ceil<milliseconds>(remaining);
-    const auto capped = std::min<milliseconds::rep>(ms.count(), std::numeric_limits<int>::max());
+    const int wait =
+        static_cast<int>(std::min<milliseconds::rep>(ms.count(), std::numeric_limits<int>::max()));
+    // Already armed for it: leave the timer be, unless the clock jumped
+    // ahead (a virtual one) and the item is due sooner than the timer fires.
+    if (armedFor_ == deadline && timer_.isActive() && timer_.remainingTime() <= wait + 1) {
+        return;
+    }
     armedFor_ = deadline;
-    timer_.start(static_cast<int>(capped));
+    timer_.start(wait);
 }
 
 void RunLoopDriver::syncNotifiers() {
