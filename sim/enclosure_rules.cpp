@@ -21,11 +21,12 @@ bool inUse(const Disk& disk) {
                        [](const Block& b) { return b.logicalDisk.has_value(); });
 }
 
+// Never 0, so progress is always a proper fraction.
 Nanoseconds rebuildDuration(double seconds) {
     if (!(seconds > 0)) {
-        return 0;
+        return 1;
     }
-    return static_cast<Nanoseconds>(std::min(seconds, 1e9) * 1e9);
+    return std::max<Nanoseconds>(1, static_cast<Nanoseconds>(std::min(seconds, 1e9) * 1e9));
 }
 
 // IDs are never 0 or 0xFFFF (the walk's end marker) and never reused while taken.

@@ -289,8 +289,12 @@ Enclosure enclosureFromJson(const json& j, const std::string& where) {
         r.disk = static_cast<std::uint16_t>(number(rj, "disk", at, 1, 0xFFFE));
         r.block = static_cast<std::uint16_t>(number(rj, "block", at, 1, 0xFFFE));
         const json& start = member(rj, "startNanoseconds", at);
-        if (!start.is_number_integer()) {
-            fail(at, "\"startNanoseconds\" is not a whole number");
+        // Bounded so that time differences cannot overflow.
+        constexpr std::int64_t kLimit = std::int64_t{1} << 62;
+        if (!start.is_number_integer() || start.get<std::int64_t>() <= -kLimit ||
+            (start.is_number_unsigned() && start.get<std::uint64_t>() >= std::uint64_t{kLimit}) ||
+            start.get<std::int64_t>() >= kLimit) {
+            fail(at, "\"startNanoseconds\" is not a whole number within 2^62");
         }
         r.startNanoseconds = start.get<std::int64_t>();
         auto found = findBlock(e, r.block);

@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <limits>
+
 #include "sim/world_json.h"
 #include "sim_test_support.h"
 
