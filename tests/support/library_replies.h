@@ -35,7 +35,7 @@ inline LD_Info raidSetRecord(MV_U16 id,
     record.HDCount = static_cast<MV_U8>(blocks.size());
     record.AdapterID = adapterId;
     std::copy(blocks.begin(), blocks.end(), record.BlockIDs);
-    std::memcpy(record.Name, name.data(), std::min(name.size(), sizeof record.Name));
+    std::copy_n(name.begin(), std::min(name.size(), sizeof record.Name), record.Name);
     return record;
 }
 
