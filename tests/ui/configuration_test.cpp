@@ -158,6 +158,10 @@ struct Refusal {
     std::vector<std::string> shown;
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << r.what;
+}
+
 class ConfigurationRefused : public Configuration, public testing::WithParamInterface<Refusal> {};
 
 TEST_P(ConfigurationRefused, ChangesNothingClosesTheSheetAndSchedulesNoRefresh) {

@@ -216,6 +216,10 @@ struct Refusal {
     std::size_t shown;
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << r.answers.size() << " answers";
+}
+
 class RebuildRefused : public Rebuild, public testing::WithParamInterface<Refusal> {};
 
 TEST_P(RebuildRefused, ChangesNothingAndClosesTheSheet) {
@@ -277,6 +281,33 @@ TEST_F(Rebuild, ARaisingDeletionIsReportedAndNoRebuildStarts) {
     EXPECT_THAT(changes(), ElementsAre("MV_LD_Delete(0,2,1)"));
     EXPECT_EQ(h.alerts->shown().back().informativeText, "ERROR_REBUILD_BODY 255");
     EXPECT_TRUE(updatePending());
+    h.driver.runUntilIdle();
+    EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_DEGRADE");
+}
+
+// Exceptions of other kinds pass every guard; the action dispatch reports
+// them and the application carries on.
+TEST_F(Rebuild, AnExceptionOfAnotherKindDoesNotEndTheApplication) {
+    auto& a = degradedMirror();
+    AppFakeLibrary::addVolume(a, 2, MV_LD_MODE_RAID0, {2}, "Other");
+    launch();
+    h.library->fault = [](const std::string& op) -> std::optional<MV_U8> {
+        if (op == "MV_LD_Delete") {
+            throw 42;
+        }
+        return std::nullopt;
+    };
+    confirm();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(press());
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("escaped"), std::string::npos);
+    EXPECT_FALSE(h.app().isTerminated());
+    EXPECT_THAT(changes(), ElementsAre("MV_LD_Delete(0,2,1)"));
+
+    // Still working afterwards.
+    h.library->fault = nullptr;
+    h.delegate->queueUpdateEvent(0);
     h.driver.runUntilIdle();
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_DEGRADE");
 }
