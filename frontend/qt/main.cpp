@@ -6,6 +6,7 @@
 
 #include "app/app_delegate.h"
 #include "frontend/qt/front_end.h"
+#include "frontend/qt/simulated_hardware.h"
 #include "frontend/qt/termination_signals.h"
 #include "platform/controls/application.h"
 #include "platform/controls/bundle.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::RunLoop loop(clock);
     platform::Application& application = platform::Application::sharedApplication();
+    // Before launching, so the enclosure is there when the delegate looks.
+    const auto hardware = frontend::attachSimulatedHardware(loop);
 
     MainInterface ui = MainInterface::build();
     auto delegate = AppDelegate::create();
