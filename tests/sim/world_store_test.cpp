@@ -124,6 +124,14 @@ INSTANTIATE_TEST_SUITE_P(
                      j["enclosures"][0]["rebuilds"].push_back(
                          {{"logicalDisk", 1}, {"disk", 2}, {"block", 40}, {"startNanoseconds", 0}});
                  }},
+        Breakage{"rebuildStartOutOfRange",
+                 [](nlohmann::json& j) {
+                     j["enclosures"][0]["rebuilds"].push_back(
+                         {{"logicalDisk", 1},
+                          {"disk", 1},
+                          {"block", 1},
+                          {"startNanoseconds", std::numeric_limits<std::int64_t>::min()}});
+                 }},
         Breakage{
             "faultOfNoOperation",
             [](nlohmann::json& j) {
