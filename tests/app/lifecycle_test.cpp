@@ -14,8 +14,20 @@ TEST(Startup, RunsInOrderAndFillsTheWindowOnlyAtTheFirstRescan) {
     AppHarness h;
     h.enclosureWithVolume(MV_LD_MODE_RAID1);
     const auto observersBefore = platform::NotificationCenter::defaultCenter().observerCount();
+    // The library comes first: nothing else of start-up has happened yet.
+    bool anythingBeforeLibrary = true;
+    h.library->fault = [&](const std::string& op) -> std::optional<MV_U8> {
+        if (op == "MV_API_Initialize") {
+            anythingBeforeLibrary = h.ui.name->formatter() != nullptr ||
+                                    h.delegate->notificationObject() != nullptr ||
+                                    h.delegate->diskArrivalSession() != nullptr ||
+                                    h.ui.theSheet->defaultButtonCell() != nullptr;
+        }
+        return std::nullopt;
+    };
 
     h.launch();
+    EXPECT_FALSE(anythingBeforeLibrary);
 
     // The library is initialised and rescanned, and asked nothing else yet.
     EXPECT_THAT(h.library->calls, ElementsAre("MV_API_Initialize", "MV_API_RescanAdapter"));

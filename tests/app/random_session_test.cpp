@@ -23,7 +23,7 @@
 namespace {
 
 #ifdef NORVIK_SANITIZED
-constexpr int kDefaultSteps = 15000;
+constexpr int kDefaultSteps = 60000;
 #else
 constexpr int kDefaultSteps = 100000;
 #endif

@@ -293,4 +293,15 @@ TEST_F(Configuration, DiskUtilityIsOpenedOnlyFromItsButton) {
     EXPECT_TRUE(updatePending());
 }
 
+// Without a controller nothing can be configured; that must not read as success.
+TEST_F(Configuration, NoControllerIsReportedAsAFailure) {
+    h.launchAndSettle();
+    h.alerts->answer(kFirst);
+    h.delegate->doCreateRAID("Name", AppDelegate::kLayoutIndividualDisks);
+    ASSERT_EQ(h.alerts->shown().size(), 1u);
+    EXPECT_EQ(h.alerts->shown()[0].messageText, "ERROR_SETCONFIG_TITLE");
+    EXPECT_EQ(h.alerts->shown()[0].informativeText, "ERROR_SETCONFIG_BODY 255");
+    EXPECT_TRUE(updatePending());
+}
+
 }  // namespace
