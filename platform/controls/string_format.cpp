@@ -145,8 +145,9 @@ std::string digitsOf(std::uint64_t value, unsigned base, bool upper) {
 
 std::string formatInteger(std::int64_t value, const Spec& spec) {
     const char c = spec.conversion;
-    std::string sign;
-    std::string prefix;
+    // Views, not strings: GCC 12 warns falsely (-Wrestrict) on assigning literals to strings here.
+    std::string_view sign;
+    std::string_view prefix;
     std::string digits;
     if (c == 'd' || c == 'i') {
         const bool negative = value < 0;
@@ -177,7 +178,10 @@ std::string formatInteger(std::int64_t value, const Spec& spec) {
             digits.insert(0, *spec.precision - digits.size(), '0');
         }
     }
-    return pad(sign + prefix + digits, spec, true);
+    std::string text;
+    text.reserve(sign.size() + prefix.size() + digits.size());
+    text.append(sign).append(prefix).append(digits);
+    return pad(text, spec, true);
 }
 
 // Cuts a UTF-8 text to at most `limit` bytes without splitting a character.
