@@ -1,7 +1,7 @@
 #include "frontend/qt/run_loop_driver.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "frontend_test_support.h"
