@@ -163,13 +163,4 @@ TEST(RefreshTimer, NoTimerForAStripeAndStopBeforeStartIsHarmless) {
     EXPECT_EQ(h.delegate->timer, nullptr);
 }
 
-TEST(RefreshTimer, StartTimerTwiceLeavesOneActiveTimer) {
-    AppHarness h;
-    h.delegate->startTimer();
-    auto first = h.delegate->timer;
-    h.delegate->startTimer();
-    EXPECT_FALSE(first->isValid());
-    EXPECT_TRUE(h.delegate->timer->isValid());
-}
-
 }  // namespace
