@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "sim/records.h"
@@ -94,6 +95,42 @@ std::uint16_t logicalDiskId(const LogicalDisk& ld) {
 
 std::uint16_t blockId(const BlockRef& ref) {
     return ref.block->id;
+}
+
+const std::vector<Disk>& disksOf(const Enclosure& enclosure) {
+    return enclosure.disks;
+}
+
+const std::vector<LogicalDisk>& logicalDisksOf(const Enclosure& enclosure) {
+    return enclosure.logicalDisks;
+}
+
+// Answers one list or lookup request: the adapter, the item the header names
+// (by position or by ID), and behind the header the record that `recordOf`
+// makes of it (given null when an enumeration of an empty list names nothing).
+template <class ItemsOf, class IdOf, class RecordOf>
+MV_U8 answerRequest(const World& world,
+                    MV_U8 adapterId,
+                    void* request,
+                    ItemsOf itemsOf,
+                    IdOf idOf,
+                    RecordOf recordOf) {
+    const auto req = readRequest(request);
+    if (!req) {
+        return kInvalidRequest;
+    }
+    const Enclosure* enclosure = adapter(world, adapterId);
+    if (!enclosure) {
+        return kNoSuchAdapter;
+    }
+    auto&& items = itemsOf(*enclosure);
+    const typename std::decay_t<decltype(items)>::value_type* item = nullptr;
+    MV_U16 next = 0;
+    if (Status s = pick(items, *req, idOf, item, next); s != kOk) {
+        return s;
+    }
+    reply(request, next, recordOf(*enclosure, item));
+    return kOk;
 }
 
 }  // namespace
@@ -245,129 +282,61 @@ MV_U8 SimulatedLibrary::MV_Adapter_SetConfig(MV_U8 adapterId, Adapter_Config* co
 
 MV_U8 SimulatedLibrary::MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) {
     return query("MV_PD_GetHDInfo_Ext", [&](const World& world, const Timing&) -> MV_U8 {
-        auto req = readRequest(request);
-        if (!req) {
-            return kInvalidRequest;
-        }
-        const Enclosure* enclosure = adapter(world, adapterId);
-        if (!enclosure) {
-            return kNoSuchAdapter;
-        }
-        const Disk* disk = nullptr;
-        MV_U16 next = 0;
-        if (Status s = pick(enclosure->disks, *req, diskId, disk, next); s != kOk) {
-            return s;
-        }
-        reply(request, next, disk ? diskRecord(*disk, adapterId) : HD_Info{});
-        return kOk;
+        return answerRequest(world, adapterId, request, disksOf, diskId,
+                             [&](const Enclosure&, const Disk* disk) {
+                                 return disk ? diskRecord(*disk, adapterId) : HD_Info{};
+                             });
     });
 }
 
 MV_U8 SimulatedLibrary::MV_LD_GetInfo(MV_U8 adapterId, void* request) {
     return query("MV_LD_GetInfo", [&](const World& world, const Timing& timing) -> MV_U8 {
-        auto req = readRequest(request);
-        if (!req) {
-            return kInvalidRequest;
-        }
-        const Enclosure* enclosure = adapter(world, adapterId);
-        if (!enclosure) {
-            return kNoSuchAdapter;
-        }
-        const LogicalDisk* ld = nullptr;
-        MV_U16 next = 0;
-        if (Status s = pick(enclosure->logicalDisks, *req, logicalDiskId, ld, next); s != kOk) {
-            return s;
-        }
-        reply(request, next,
-              ld ? logicalDiskRecord(*enclosure, *ld, adapterId, timing)
-                 : invalidLogicalDiskRecord());
-        return kOk;
+        return answerRequest(world, adapterId, request, logicalDisksOf, logicalDiskId,
+                             [&](const Enclosure& enclosure, const LogicalDisk* ld) {
+                                 return ld ? logicalDiskRecord(enclosure, *ld, adapterId, timing)
+                                           : invalidLogicalDiskRecord();
+                             });
     });
 }
 
 MV_U8 SimulatedLibrary::MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) {
     return query("MV_PD_GetHDRaidStatus", [&](const World& world, const Timing&) -> MV_U8 {
-        auto req = readRequest(request);
-        if (!req) {
-            return kInvalidRequest;
-        }
-        const Enclosure* enclosure = adapter(world, adapterId);
-        if (!enclosure) {
-            return kNoSuchAdapter;
-        }
-        const Disk* disk = nullptr;
-        MV_U16 next = 0;
-        if (Status s = pick(enclosure->disks, *req, diskId, disk, next); s != kOk) {
-            return s;
-        }
-        reply(request, next, disk ? diskStatusRecord(*disk) : HD_RAID_Status{});
-        return kOk;
+        return answerRequest(world, adapterId, request, disksOf, diskId,
+                             [](const Enclosure&, const Disk* disk) {
+                                 return disk ? diskStatusRecord(*disk) : HD_RAID_Status{};
+                             });
     });
 }
 
 MV_U8 SimulatedLibrary::MV_LD_GetStatus(MV_U8 adapterId, void* request) {
     return query("MV_LD_GetStatus", [&](const World& world, const Timing& timing) -> MV_U8 {
-        auto req = readRequest(request);
-        if (!req) {
-            return kInvalidRequest;
-        }
-        const Enclosure* enclosure = adapter(world, adapterId);
-        if (!enclosure) {
-            return kNoSuchAdapter;
-        }
-        const LogicalDisk* ld = nullptr;
-        MV_U16 next = 0;
-        if (Status s = pick(enclosure->logicalDisks, *req, logicalDiskId, ld, next); s != kOk) {
-            return s;
-        }
-        LD_Status record{};
-        record.Status = MV_LD_STATUS_INVALID;
-        if (ld) {
-            record = logicalDiskStatusRecord(*enclosure, *ld, timing);
-        }
-        reply(request, next, record);
-        return kOk;
+        return answerRequest(world, adapterId, request, logicalDisksOf, logicalDiskId,
+                             [&](const Enclosure& enclosure, const LogicalDisk* ld) {
+                                 if (ld) {
+                                     return logicalDiskStatusRecord(enclosure, *ld, timing);
+                                 }
+                                 LD_Status record{};
+                                 record.Status = MV_LD_STATUS_INVALID;
+                                 return record;
+                             });
     });
 }
 
 MV_U8 SimulatedLibrary::MV_BLK_GetInfo(MV_U8 adapterId, void* request) {
     return query("MV_BLK_GetInfo", [&](const World& world, const Timing&) -> MV_U8 {
-        auto req = readRequest(request);
-        if (!req) {
-            return kInvalidRequest;
-        }
-        const Enclosure* enclosure = adapter(world, adapterId);
-        if (!enclosure) {
-            return kNoSuchAdapter;
-        }
-        const std::vector<BlockRef> blocks = allBlocks(*enclosure);
-        const BlockRef* ref = nullptr;
-        MV_U16 next = 0;
-        if (Status s = pick(blocks, *req, blockId, ref, next); s != kOk) {
-            return s;
-        }
-        reply(request, next, ref ? blockRecord(*ref->disk, *ref->block) : Block_Info{});
-        return kOk;
+        return answerRequest(world, adapterId, request, allBlocks, blockId,
+                             [](const Enclosure&, const BlockRef* ref) {
+                                 return ref ? blockRecord(*ref->disk, *ref->block) : Block_Info{};
+                             });
     });
 }
 
 MV_U8 SimulatedLibrary::MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) {
     return query("MV_BLK_GetHDBlock", [&](const World& world, const Timing&) -> MV_U8 {
-        auto req = readRequest(request);
-        if (!req) {
-            return kInvalidRequest;
-        }
-        const Enclosure* enclosure = adapter(world, adapterId);
-        if (!enclosure) {
-            return kNoSuchAdapter;
-        }
-        const Disk* disk = nullptr;
-        MV_U16 next = 0;
-        if (Status s = pick(enclosure->disks, *req, diskId, disk, next); s != kOk) {
-            return s;
-        }
-        reply(request, next, disk ? diskBlockList(*disk) : HD_Block_Info{});
-        return kOk;
+        return answerRequest(world, adapterId, request, disksOf, diskId,
+                             [](const Enclosure&, const Disk* disk) {
+                                 return disk ? diskBlockList(*disk) : HD_Block_Info{};
+                             });
     });
 }
 
