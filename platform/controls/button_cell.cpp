@@ -33,7 +33,7 @@ bool ButtonCell::performClick() {
     // Keep the sender alive while its action runs.
     auto view = controlView();
     Object* sender = view ? view.get() : this;
-    return Application::sharedApplication().sendAction(action_, target_, sender);
+    return sendAction(sender);
 }
 
 }  // namespace platform

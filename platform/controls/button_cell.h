@@ -7,10 +7,11 @@
 
 #include "platform/controls/object.h"
 #include "platform/controls/observable.h"
+#include "platform/controls/target_action.h"
 
 namespace platform {
 
-class ButtonCell : public Observable {
+class ButtonCell : public Observable, public TargetAction {
   public:
     static std::shared_ptr<ButtonCell> create(std::string title = {}, int tag = 0);
 
@@ -20,11 +21,6 @@ class ButtonCell : public Observable {
     void setEnabled(bool enabled);
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
-
-    const Selector& action() const { return action_; }
-    void setAction(Selector action) { action_ = std::move(action); }
-    const WeakObjectPtr& target() const { return target_; }
-    void setTarget(WeakObjectPtr target) { target_ = std::move(target); }
 
     // The control that shows this cell (a button or a matrix), if any; it is
     // the sender of the cell's action.
@@ -42,8 +38,6 @@ class ButtonCell : public Observable {
     std::string title_;
     bool enabled_ = true;
     int tag_ = 0;
-    Selector action_;
-    WeakObjectPtr target_;
     WeakObjectPtr controlView_;
 };
 

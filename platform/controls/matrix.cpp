@@ -64,7 +64,7 @@ bool Matrix::userSelectCellAtIndex(int index) {
         return false;
     }
     selectCellAtIndex(index);
-    return Application::sharedApplication().sendAction(action_, target_, this);
+    return sendAction(this);
 }
 
 }  // namespace platform

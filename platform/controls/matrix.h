@@ -9,10 +9,11 @@
 
 #include "platform/controls/button_cell.h"
 #include "platform/controls/observable.h"
+#include "platform/controls/target_action.h"
 
 namespace platform {
 
-class Matrix : public Observable {
+class Matrix : public Observable, public TargetAction {
   public:
     static std::shared_ptr<Matrix> create();
 
@@ -33,11 +34,6 @@ class Matrix : public Observable {
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
 
-    const Selector& action() const { return action_; }
-    void setAction(Selector action) { action_ = std::move(action); }
-    const WeakObjectPtr& target() const { return target_; }
-    void setTarget(WeakObjectPtr target) { target_ = std::move(target); }
-
     // The user picked cell `index`: selects it and sends the matrix's action
     // with the matrix as sender. Ignored when the matrix or the cell is
     // disabled or the index is out of range. Returns whether it was sent.
@@ -50,8 +46,6 @@ class Matrix : public Observable {
     std::vector<std::shared_ptr<ButtonCell>> cells_;
     int selectedIndex_ = -1;
     bool enabled_ = true;
-    Selector action_;
-    WeakObjectPtr target_;
 };
 
 }  // namespace platform

@@ -7,8 +7,8 @@
 namespace platform {
 
 MenuItem::MenuItem(std::string title, Selector action, std::string keyEquivalent)
-    : title_(std::move(title)),
-      action_(std::move(action)),
+    : TargetAction(std::move(action)),
+      title_(std::move(title)),
       keyEquivalent_(std::move(keyEquivalent)) {}
 
 std::shared_ptr<MenuItem> MenuItem::create(std::string title,
@@ -34,7 +34,7 @@ void MenuItem::setKeyEquivalent(std::string key) {
 
 bool MenuItem::isEnabled() const {
     if (menu_ != nullptr && menu_->autoenablesItems()) {
-        return static_cast<bool>(action_);
+        return static_cast<bool>(action());
     }
     return enabled_;
 }

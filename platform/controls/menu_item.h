@@ -6,12 +6,13 @@
 
 #include "platform/controls/object.h"
 #include "platform/controls/observable.h"
+#include "platform/controls/target_action.h"
 
 namespace platform {
 
 class Menu;
 
-class MenuItem : public Observable {
+class MenuItem : public Observable, public TargetAction {
   public:
     // initWithTitle:action:keyEquivalent:
     static std::shared_ptr<MenuItem> create(std::string title,
@@ -21,15 +22,8 @@ class MenuItem : public Observable {
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
 
-    const Selector& action() const { return action_; }
-    void setAction(Selector action) { action_ = std::move(action); }
-
     const std::string& keyEquivalent() const { return keyEquivalent_; }
     void setKeyEquivalent(std::string key);
-
-    // Not owned: an item never keeps its target alive.
-    const WeakObjectPtr& target() const { return target_; }
-    void setTarget(WeakObjectPtr target) { target_ = std::move(target); }
 
     const ObjectPtr& representedObject() const { return representedObject_; }
     void setRepresentedObject(ObjectPtr object) { representedObject_ = std::move(object); }
@@ -48,9 +42,7 @@ class MenuItem : public Observable {
   private:
     friend class Menu;
     std::string title_;
-    Selector action_;
     std::string keyEquivalent_;
-    WeakObjectPtr target_;
     ObjectPtr representedObject_;
     bool enabled_ = true;
     Menu* menu_ = nullptr;

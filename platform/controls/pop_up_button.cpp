@@ -90,7 +90,7 @@ bool PopUpButton::userSelectItemAtIndex(int index) {
         return Application::sharedApplication().sendAction(item->action(), item->target(),
                                                            item.get());
     }
-    return Application::sharedApplication().sendAction(action_, target_, this);
+    return sendAction(this);
 }
 
 }  // namespace platform

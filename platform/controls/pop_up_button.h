@@ -5,10 +5,12 @@
 
 #include "platform/controls/menu.h"
 #include "platform/controls/observable.h"
+#include "platform/controls/target_action.h"
 
 namespace platform {
 
-class PopUpButton : public Observable {
+// Its own target and action are sent for an item that has no action of its own.
+class PopUpButton : public Observable, public TargetAction {
   public:
     static std::shared_ptr<PopUpButton> create();
 
@@ -32,12 +34,6 @@ class PopUpButton : public Observable {
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
 
-    // Sent for an item that has no action of its own.
-    const Selector& action() const { return action_; }
-    void setAction(Selector action) { action_ = std::move(action); }
-    const WeakObjectPtr& target() const { return target_; }
-    void setTarget(WeakObjectPtr target) { target_ = std::move(target); }
-
     // The user picked entry `index` (the front end runs the open menu in
     // event-tracking mode). Selects it and sends its action to its target
     // through the application's action dispatch, the item as sender. Ignored
@@ -56,8 +52,6 @@ class PopUpButton : public Observable {
     Observation menuObservation_;
     int selectedIndex_ = -1;
     bool enabled_ = true;
-    Selector action_;
-    WeakObjectPtr target_;
 };
 
 }  // namespace platform
