@@ -10,7 +10,7 @@
 namespace platform {
 
 class Object : public std::enable_shared_from_this<Object> {
-public:
+  public:
     Object() = default;
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
@@ -23,11 +23,12 @@ using WeakObjectPtr = std::weak_ptr<Object>;
 // An action message: its name (what identifies it, as a selector did) and the
 // code it runs on a target. Two selectors are equal when their names are.
 class Selector {
-public:
+  public:
     using Invoke = std::function<void(Object& target, Object* sender)>;
 
     Selector() = default;
-    Selector(std::string name, Invoke invoke) : name_(std::move(name)), invoke_(std::move(invoke)) {}
+    Selector(std::string name, Invoke invoke)
+        : name_(std::move(name)), invoke_(std::move(invoke)) {}
 
     const std::string& name() const { return name_; }
     explicit operator bool() const { return static_cast<bool>(invoke_); }
@@ -42,7 +43,7 @@ public:
 
     friend bool operator==(const Selector& a, const Selector& b) { return a.name_ == b.name_; }
 
-private:
+  private:
     std::string name_;
     Invoke invoke_;
 };

@@ -15,7 +15,7 @@ constexpr Duration seconds(double s) {
 }
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual TimePoint now() const = 0;
     // Blocks the calling thread on a real clock; only moves time on a virtual one.
@@ -23,13 +23,13 @@ public:
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     TimePoint now() const override;
     void sleepFor(Duration d) override;
 };
 
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(TimePoint start = TimePoint{}) : now_(start) {}
     TimePoint now() const override { return now_; }
     void sleepFor(Duration d) override { advance(d); }
@@ -40,7 +40,7 @@ public:
     }
     void setNow(TimePoint t) { now_ = t; }
 
-private:
+  private:
     TimePoint now_;
 };
 
