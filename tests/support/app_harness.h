@@ -152,6 +152,17 @@ class AppHarness {
         return image ? image->path().stem().string() : std::string();
     }
     bool sheetOpen() const { return ui.window->attachedSheet() != nullptr; }
+    // The message texts of every alert shown so far, in order.
+    std::vector<std::string> alertMessages() const {
+        std::vector<std::string> result;
+        for (const auto& a : alerts->shown()) {
+            result.push_back(a.messageText);
+        }
+        return result;
+    }
+    bool updatePending() {
+        return driver.runLoop().pendingPerformCount(delegate.get(), "updateDevice") > 0;
+    }
 
     // --- library worlds
     // Adapter `a` gets two 2 TB disks (IDs 1 and 2) and, when `mode` >= 0, one

@@ -35,16 +35,6 @@ class Configuration : public testing::Test {
         ASSERT_TRUE(h.sheetOpen());
         h.ui.raidPicker->userSelectCellAtIndex(rowOf(layout));
     }
-    std::vector<std::string> messages() const {
-        std::vector<std::string> result;
-        for (const auto& a : h.alerts->shown()) {
-            result.push_back(a.messageText);
-        }
-        return result;
-    }
-    bool updatePending() {
-        return h.driver.runLoop().pendingPerformCount(h.delegate.get(), "updateDevice") > 0;
-    }
     std::string createdName() const {
         return std::string(reinterpret_cast<const char*>(h.library->lastCreate.Name),
                            strnlen(reinterpret_cast<const char*>(h.library->lastCreate.Name), 16));
@@ -118,11 +108,12 @@ TEST_F(Configuration, ARAIDLayoutWithOneDiskAsksForTwoAndChangesNothing) {
         h.ui.configNowButton->performClick();
         EXPECT_TRUE(h.sheetOpen());
     }
-    EXPECT_THAT(messages(), ElementsAre("ERROR_NEEDTWODISKS_TITLE", "ERROR_NEEDTWODISKS_TITLE"));
+    EXPECT_THAT(h.alertMessages(),
+                ElementsAre("ERROR_NEEDTWODISKS_TITLE", "ERROR_NEEDTWODISKS_TITLE"));
     EXPECT_EQ(h.alerts->shown()[0].informativeText, "ERROR_NEEDTWODISKS_BODY");
     EXPECT_THAT(h.alerts->shown()[0].buttons, ElementsAre("OK"));
     EXPECT_TRUE(h.library->calls.empty());
-    EXPECT_FALSE(updatePending());
+    EXPECT_FALSE(h.updatePending());
 }
 
 TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
@@ -133,7 +124,8 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     h.alerts->answer(kFirst);
     h.ui.configNowButton->performClick();
 
-    EXPECT_THAT(messages(), ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
+    EXPECT_THAT(h.alertMessages(),
+                ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
     const auto& shown = h.alerts->shown();
     EXPECT_EQ(shown[0].informativeText, "WARNING1_BODY");
     EXPECT_THAT(shown[0].buttons, ElementsAre("CANCEL", "CONTINUE"));
@@ -149,7 +141,7 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     EXPECT_EQ(h.library->count("MV_LD_Create"), 0);
     EXPECT_TRUE(h.launched.empty());
     EXPECT_FALSE(h.sheetOpen());
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
 }
 
 struct Refusal {
@@ -171,10 +163,10 @@ TEST_P(ConfigurationRefused, ChangesNothingClosesTheSheetAndSchedulesNoRefresh) 
         h.alerts->answer(answer);
     }
     h.ui.configNowButton->performClick();
-    EXPECT_EQ(messages(), GetParam().shown);
+    EXPECT_EQ(h.alertMessages(), GetParam().shown);
     EXPECT_TRUE(h.library->calls.empty());
     EXPECT_FALSE(h.sheetOpen());
-    EXPECT_FALSE(updatePending());
+    EXPECT_FALSE(h.updatePending());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -203,7 +195,8 @@ TEST_F(Configuration, MirrorIsCreatedWithTheSheetAttachedUntilTheResultIsDismiss
     });
     h.ui.configNowButton->performClick();
 
-    EXPECT_THAT(messages(), ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
+    EXPECT_THAT(h.alertMessages(),
+                ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
     EXPECT_TRUE(sheetDuringResult);
     EXPECT_FALSE(h.sheetOpen());
     // Old volume deleted (rebuild cancelled first), both disks wiped, one mirror created.
@@ -215,7 +208,7 @@ TEST_F(Configuration, MirrorIsCreatedWithTheSheetAttachedUntilTheResultIsDismiss
     EXPECT_EQ(h.driver.now() - start, platform::seconds(6));
 
     // The refresh runs after the action and shows the new volume.
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
     h.driver.runUntilIdle();
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Backup"));
     EXPECT_EQ(h.ui.type->stringValue(), "LD_MODE_RAID1");
@@ -265,7 +258,7 @@ TEST_F(Configuration, AFailureShowsTheStatusAndStillRefreshes) {
     EXPECT_EQ(h.alerts->shown()[2].messageText, "ERROR_SETCONFIG_TITLE");
     EXPECT_EQ(h.alerts->shown()[2].informativeText, "ERROR_SETCONFIG_BODY 255");
     EXPECT_THAT(h.alerts->shown()[2].buttons, ElementsAre("OK"));
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
     EXPECT_FALSE(h.sheetOpen());
 }
 
@@ -290,7 +283,7 @@ TEST_F(Configuration, DiskUtilityIsOpenedOnlyFromItsButton) {
     h.alerts->answer(kSecond);
     h.ui.configNowButton->performClick();
     EXPECT_THAT(h.launched, ElementsAre("Disk Utility"));
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
 }
 
 // Without a controller nothing can be configured; that must not read as success.
@@ -301,7 +294,7 @@ TEST_F(Configuration, NoControllerIsReportedAsAFailure) {
     ASSERT_EQ(h.alerts->shown().size(), 1u);
     EXPECT_EQ(h.alerts->shown()[0].messageText, "ERROR_SETCONFIG_TITLE");
     EXPECT_EQ(h.alerts->shown()[0].informativeText, "ERROR_SETCONFIG_BODY 255");
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
 }
 
 }  // namespace

@@ -48,16 +48,6 @@ class Rebuild : public testing::Test {
         }
         return result;
     }
-    std::vector<std::string> messages() const {
-        std::vector<std::string> result;
-        for (const auto& a : h.alerts->shown()) {
-            result.push_back(a.messageText);
-        }
-        return result;
-    }
-    bool updatePending() {
-        return h.driver.runLoop().pendingPerformCount(h.delegate.get(), "updateDevice") > 0;
-    }
 
     AppHarness h;
 };
@@ -81,7 +71,7 @@ TEST_F(Rebuild, ConfirmedRebuildGoesOntoTheFirstFreeDiskWithTheExactWarnings) {
     EXPECT_THAT(changes(), ElementsAre("MV_PD_WipeHDMDD(0,2,0)", "MV_LD_StartRebuild(0,1,2)"));
 
     // No success alert; the refresh shows the rebuild running.
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
     h.driver.runUntilIdle();
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_REBUILDING (0%)");
     EXPECT_EQ(h.ui.rebuildButton->title(), "CANCEL");
@@ -95,7 +85,7 @@ TEST_F(Rebuild, APressWhileRebuildingCancelsAtOnce) {
     EXPECT_TRUE(h.sheetOpen()) << "the sheet is not touched";
     EXPECT_TRUE(h.alerts->shown().empty());
     EXPECT_THAT(changes(), ElementsAre("MV_LD_BGAControl(0,1,4)"));
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
 }
 
 TEST_F(Rebuild, ACancelThatRaisesStillRefreshes) {
@@ -108,7 +98,7 @@ TEST_F(Rebuild, ACancelThatRaisesStillRefreshes) {
         return std::nullopt;
     };
     EXPECT_TRUE(press());
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
     EXPECT_FALSE(h.app().isTerminated());
 }
 
@@ -122,7 +112,7 @@ TEST_F(Rebuild, NothingHappensWhenEveryDiskIsAMember) {
     EXPECT_TRUE(press());
     EXPECT_TRUE(h.alerts->shown().empty());
     EXPECT_TRUE(changes().empty());
-    EXPECT_FALSE(updatePending());
+    EXPECT_FALSE(h.updatePending());
 }
 
 // Without a known member the flow cannot tell the survivor from a free
@@ -137,7 +127,7 @@ TEST_F(Rebuild, NothingHappensWhenTheMemberListIsEmpty) {
     EXPECT_TRUE(press());
     EXPECT_TRUE(h.alerts->shown().empty());
     EXPECT_TRUE(changes().empty());
-    EXPECT_FALSE(updatePending());
+    EXPECT_FALSE(h.updatePending());
 }
 
 TEST_F(Rebuild, ASurvivorTheControllerDoesNotListIsNamedByItsID) {
@@ -234,7 +224,7 @@ TEST_P(RebuildRefused, ChangesNothingAndClosesTheSheet) {
     EXPECT_FALSE(h.sheetOpen());
     EXPECT_EQ(h.alerts->shown().size(), GetParam().shown);
     EXPECT_TRUE(changes().empty());
-    EXPECT_FALSE(updatePending());
+    EXPECT_FALSE(h.updatePending());
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers,
@@ -253,11 +243,12 @@ TEST_F(Rebuild, ARebuildThatCannotStartShowsItsStatusAndRefreshes) {
     confirm();
     h.alerts->answer(kFirst);
     press();
-    EXPECT_THAT(messages(), ElementsAre("WARNING1_REBUILD_TITLE", "WARNING2_REBUILD_TITLE DISK_2",
-                                        "ERROR_REBUILD_TITLE"));
+    EXPECT_THAT(h.alertMessages(),
+                ElementsAre("WARNING1_REBUILD_TITLE", "WARNING2_REBUILD_TITLE DISK_2",
+                            "ERROR_REBUILD_TITLE"));
     EXPECT_EQ(h.alerts->shown()[2].informativeText, "ERROR_REBUILD_BODY 6");
     EXPECT_THAT(h.alerts->shown()[2].buttons, ElementsAre("OK"));
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
 }
 
 // The deletion that frees the disk is not guarded by the library guard; when
@@ -280,7 +271,7 @@ TEST_F(Rebuild, ARaisingDeletionIsReportedAndNoRebuildStarts) {
     EXPECT_FALSE(h.app().isTerminated());
     EXPECT_THAT(changes(), ElementsAre("MV_LD_Delete(0,2,1)"));
     EXPECT_EQ(h.alerts->shown().back().informativeText, "ERROR_REBUILD_BODY 255");
-    EXPECT_TRUE(updatePending());
+    EXPECT_TRUE(h.updatePending());
     h.driver.runUntilIdle();
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_DEGRADE");
 }
