@@ -42,6 +42,10 @@ int MarvellDisk::status() const {
 }
 
 std::string MarvellDisk::statusString() const {
+    return statusText(status());
+}
+
+std::string MarvellDisk::statusText(int bits) {
     static constexpr struct {
         int bit;
         const char* key;
@@ -54,7 +58,6 @@ std::string MarvellDisk::statusString() const {
         {MV_HD_STATUS_DEDICATED_SPARE, "HD_STATUS_DEDICATED_SPARE"},
     };
     const auto& strings = platform::Bundle::mainBundle();
-    const int bits = status();
     for (const auto& name : kNames) {
         if (bits & name.bit) {
             return strings.localizedString(name.key);
@@ -65,4 +68,33 @@ std::string MarvellDisk::statusString() const {
 
 std::string MarvellDisk::name() const {
     return platform::Bundle::mainBundle().localizedString("DISK_" + std::to_string(hdid()));
+}
+
+namespace {
+
+// Disk identity fields are fixed-width, padded with blanks or zero bytes.
+template <std::size_t N>
+std::string recordText(const MV_U8 (&field)[N]) {
+    std::string text;
+    for (const MV_U8 byte : field) {
+        if (byte == 0) {
+            break;
+        }
+        text.push_back(byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '?');
+    }
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string MarvellDisk::modelNumber() const {
+    return recordText(fInfo.Model);
+}
+
+std::string MarvellDisk::serialNumber() const {
+    return recordText(fInfo.SerialNo);
 }
