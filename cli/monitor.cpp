@@ -63,11 +63,17 @@ void Monitor::watchDevices() {
     disks_ = devices::DiskArrivalSession::create();
     if (disks_) {
         const auto disk = [](const devices::DiskRef&, void* context) {
-            static_cast<Monitor*>(context)->hotPlugged();
+            auto* self = static_cast<Monitor*>(context);
+            if (self->disksAlreadyThere_ > 0) {
+                --self->disksAlreadyThere_;  // read at start already
+                return;
+            }
+            self->hotPlugged();
         };
         disks_->registerDiskAppearedCallback(devices::DiskMatch::WholeMedia, disk, this);
         disks_->registerDiskDisappearedCallback(devices::DiskMatch::WholeMedia, disk, this);
         disks_->scheduleWithRunLoop(loop_, platform::Mode::Default);
+        disksAlreadyThere_ = disks_->pendingEventCount();
     }
 }
 

@@ -70,6 +70,8 @@ class Monitor : public platform::Object {
     platform::devices::Iterator matched_ = platform::devices::kNoHandle;
     platform::devices::Iterator terminated_ = platform::devices::kNoHandle;
     platform::devices::DiskArrivalSessionRef disks_;
+    // The session reports the disks present when it starts as arrivals.
+    std::size_t disksAlreadyThere_ = 0;
 };
 
 }  // namespace cli

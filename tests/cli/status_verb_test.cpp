@@ -58,18 +58,31 @@ INSTANTIATE_TEST_SUITE_P(
         Simulation{"Degraded", {{"pull", "1"}}, false, 2, "degraded", "CRITICAL"},
         Simulation{"Rebuilding",
                    {{"pull", "1"}, {"rebuild-time", "100000"}, {"insert", "1"}},
-                   false, 1, "rebuilding", "WARNING"},
+                   false,
+                   1,
+                   "rebuilding",
+                   "WARNING"},
         Simulation{"StripeMissingADisk",
                    {{"reset", "--layout", "raid0"}, {"pull", "0"}},
-                   false, 2, "failed", "CRITICAL"},
+                   false,
+                   2,
+                   "failed",
+                   "CRITICAL"},
         Simulation{"IndividualDisks", {{"reset", "--layout", "individual"}}, false, 0, "ok", "OK"},
-        Simulation{"EmptyEnclosure", {{"reset", "--layout", "empty"}},
-                   false, 3, "unknown", "UNKNOWN"},
+        Simulation{"EmptyEnclosure",
+                   {{"reset", "--layout", "empty"}},
+                   false,
+                   3,
+                   "unknown",
+                   "UNKNOWN"},
         Simulation{"Unplugged", {{"unplug"}}, false, 3, "unknown", "UNKNOWN"},
         Simulation{"CorruptWorld", {}, true, 3, "unknown", "UNKNOWN"},
         Simulation{"StatusQueryFails",
                    {{"fault", "MV_LD_GetStatus", "--status", "3", "--times", "100"}},
-                   false, 3, "unknown", "UNKNOWN"}),
+                   false,
+                   3,
+                   "unknown",
+                   "UNKNOWN"}),
     [](const ::testing::TestParamInfo<Simulation>& info) { return info.param.name; });
 
 class Status : public cli::testing::SimulatedEnclosure {};
@@ -132,9 +145,9 @@ TEST_F(Status, NagiosLineCarriesTheRebuildPercentageAsPerformanceData) {
 }
 
 TEST_F(Status, AMistypedCommandIsUnknownInTheMonitoringConvention) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"status", "--jsn"}, {"status", "--json", "--nagios"},
-          {"status", "extra"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"status", "--jsn"},
+                                                 {"status", "--json", "--nagios"},
+                                                 {"status", "extra"}}) {
         const auto r = run(args);
         EXPECT_EQ(r.status, cli::kMonitoringUsageError);
         EXPECT_EQ(r.out, "");
