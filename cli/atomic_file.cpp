@@ -34,7 +34,9 @@ bool writeAll(int fd, std::string_view contents) {
 
 std::string writeFileAtomically(const std::filesystem::path& file,
                                 std::string_view contents,
-                                mode_t mode) {
+                                mode_t mode,
+                                Durability durability) {
+    const bool synced = durability == Durability::Synced;
     const std::filesystem::path directory =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     std::string temporary = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
@@ -47,7 +49,7 @@ std::string writeFileAtomically(const std::filesystem::path& file,
         problem = failure("cannot write", temporary);
     } else if (::fchmod(fd, mode) != 0) {
         problem = failure("cannot set the mode of", temporary);
-    } else if (::fsync(fd) != 0) {
+    } else if (synced && ::fsync(fd) != 0) {
         problem = failure("cannot sync", temporary);
     }
     if (::close(fd) != 0 && problem.empty()) {
@@ -59,6 +61,9 @@ std::string writeFileAtomically(const std::filesystem::path& file,
     if (!problem.empty()) {
         ::unlink(temporary.c_str());
         return problem;
+    }
+    if (!synced) {
+        return {};
     }
     // The rename itself survives a crash only once the directory is synced.
     const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -84,7 +84,7 @@ void RebuildHistory::track(EnclosureReading& reading, platform::TimePoint now) {
         return;
     }
     ::mkdir(file_->parent_path().c_str(), 0700);
-    writeFileAtomically(*file_, kept.dump() + "\n", 0600);
+    writeFileAtomically(*file_, kept.dump() + "\n", 0600, Durability::CacheOnly);
 }
 
 }  // namespace cli
