@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/marvell_disk.h"
 #include "model/marvell_raid_set.h"
 #include "model/mv_api.h"
 
@@ -46,9 +47,7 @@ Health diskHealth(int status) {
     if (status & MV_HD_STATUS_OFFLINE) {
         return Health::Degraded;
     }
-    const int known = MV_HD_STATUS_FREE | MV_HD_STATUS_ASSIGNED | MV_HD_STATUS_SPARE |
-                      MV_HD_STATUS_SMARTCHECKING | MV_HD_STATUS_DEDICATED_SPARE;
-    return (status & known) ? Health::Ok : Health::Unknown;
+    return MarvellDisk::namingBit(status) ? Health::Ok : Health::Unknown;
 }
 
 }  // namespace
@@ -125,24 +124,22 @@ const char* volumeStatusKeyword(int status) {
 }
 
 const char* diskStatusKeyword(int status) {
-    // The same precedence as the disk's status text: the first bit set names it.
-    static constexpr struct {
-        int bit;
-        const char* keyword;
-    } kBits[] = {
-        {MV_HD_STATUS_FREE, "free"},
-        {MV_HD_STATUS_ASSIGNED, "assigned"},
-        {MV_HD_STATUS_SPARE, "spare"},
-        {MV_HD_STATUS_OFFLINE, "offline"},
-        {MV_HD_STATUS_SMARTCHECKING, "smart-checking"},
-        {MV_HD_STATUS_DEDICATED_SPARE, "dedicated-spare"},
-    };
-    for (const auto& b : kBits) {
-        if (status & b.bit) {
-            return b.keyword;
-        }
+    switch (MarvellDisk::namingBit(status)) {
+        case MV_HD_STATUS_FREE:
+            return "free";
+        case MV_HD_STATUS_ASSIGNED:
+            return "assigned";
+        case MV_HD_STATUS_SPARE:
+            return "spare";
+        case MV_HD_STATUS_OFFLINE:
+            return "offline";
+        case MV_HD_STATUS_SMARTCHECKING:
+            return "smart-checking";
+        case MV_HD_STATUS_DEDICATED_SPARE:
+            return "dedicated-spare";
+        default:
+            return "unknown";
     }
-    return "unknown";
 }
 
 }  // namespace cli

@@ -45,25 +45,35 @@ std::string MarvellDisk::statusString() const {
     return statusText(status());
 }
 
-std::string MarvellDisk::statusText(int bits) {
-    static constexpr struct {
-        int bit;
-        const char* key;
-    } kNames[] = {
-        {MV_HD_STATUS_FREE, "HD_STATUS_FREE"},
-        {MV_HD_STATUS_ASSIGNED, "HD_STATUS_ASSIGNED"},
-        {MV_HD_STATUS_SPARE, "HD_STATUS_SPARE"},
-        {MV_HD_STATUS_OFFLINE, "HD_STATUS_OFFLINE"},
-        {MV_HD_STATUS_SMARTCHECKING, "HD_STATUS_SMARTCHECKING"},
-        {MV_HD_STATUS_DEDICATED_SPARE, "HD_STATUS_DEDICATED_SPARE"},
-    };
-    const auto& strings = platform::Bundle::mainBundle();
-    for (const auto& name : kNames) {
-        if (bits & name.bit) {
-            return strings.localizedString(name.key);
+int MarvellDisk::namingBit(int status) {
+    for (const int bit :
+         {MV_HD_STATUS_FREE, MV_HD_STATUS_ASSIGNED, MV_HD_STATUS_SPARE, MV_HD_STATUS_OFFLINE,
+          MV_HD_STATUS_SMARTCHECKING, MV_HD_STATUS_DEDICATED_SPARE}) {
+        if (status & bit) {
+            return bit;
         }
     }
-    return platform::formatString(strings.localizedString("HD_STATUS_UNKNOWN"), {bits});
+    return 0;
+}
+
+std::string MarvellDisk::statusText(int bits) {
+    const auto& strings = platform::Bundle::mainBundle();
+    switch (namingBit(bits)) {
+        case MV_HD_STATUS_FREE:
+            return strings.localizedString("HD_STATUS_FREE");
+        case MV_HD_STATUS_ASSIGNED:
+            return strings.localizedString("HD_STATUS_ASSIGNED");
+        case MV_HD_STATUS_SPARE:
+            return strings.localizedString("HD_STATUS_SPARE");
+        case MV_HD_STATUS_OFFLINE:
+            return strings.localizedString("HD_STATUS_OFFLINE");
+        case MV_HD_STATUS_SMARTCHECKING:
+            return strings.localizedString("HD_STATUS_SMARTCHECKING");
+        case MV_HD_STATUS_DEDICATED_SPARE:
+            return strings.localizedString("HD_STATUS_DEDICATED_SPARE");
+        default:
+            return platform::formatString(strings.localizedString("HD_STATUS_UNKNOWN"), {bits});
+    }
 }
 
 std::string MarvellDisk::name() const {

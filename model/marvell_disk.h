@@ -25,6 +25,9 @@ class MarvellDisk : public platform::Object {
     std::string statusString() const;
     // The text statusString() gives for `status`, without asking the library.
     static std::string statusText(int status);
+    // The bit that names a status: the first of free, assigned, spare,
+    // offline, SMART checking and dedicated spare that is set; 0 for none.
+    static int namingBit(int status);
     std::string name() const;
 
     // The model and serial number from the record, without padding; bytes that
