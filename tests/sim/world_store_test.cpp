@@ -20,36 +20,49 @@ namespace {
 
 using ::testing::HasSubstr;
 
-TEST(WorldStore, TwoProcessesChangingTheWorldAtOnceLoseNoChange) {
-    TempWorld world;
-    ASSERT_EQ(command(world.file(), {"reset"}).status, 0);
-    constexpr int kEach = 25;
+// Processes that each attach `each` foreign disks with norvik-sim, at once.
+std::vector<pid_t> startForeignAdders(const std::filesystem::path& file, int processes, int each) {
     std::vector<pid_t> children;
-    for (int p = 0; p < 2; ++p) {
-        pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
+    for (int p = 0; p < processes; ++p) {
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            ADD_FAILURE() << "fork failed";
+            break;
+        }
         if (pid == 0) {
             int failures = 0;
-            for (int i = 0; i < kEach; ++i) {
+            for (int i = 0; i < each; ++i) {
                 const std::string name = "stick-" + std::to_string(p) + "-" + std::to_string(i);
-                failures += command(world.file(), {"foreign", "add", name}).status != 0;
+                failures += command(file, {"foreign", "add", name}).status != 0;
             }
             ::_exit(failures == 0 ? 0 : 1);
         }
         children.push_back(pid);
     }
+    return children;
+}
+
+void expectEachSucceeded(const std::vector<pid_t>& children) {
     for (pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
+}
+
+TEST(WorldStore, TwoProcessesChangingTheWorldAtOnceLoseNoChange) {
+    TempWorld world;
+    ASSERT_EQ(command(world.file(), {"reset"}).status, 0);
+    constexpr int kEach = 25;
+    const auto children = startForeignAdders(world.file(), 2, kEach);
+    expectEachSucceeded(children);
     WorldStore store(world.file());
     EXPECT_EQ(store.read()->foreignDisks.size(), 2u * kEach);
 }
 
-// The issue this guards against is a long-lived user (the window, a library
-// client) locking a lock file that has since been removed and recreated,
-// while newcomers lock the new one.
+// A long-lived user (the window, a library client) must not go on locking a
+// lock file that has since been removed and recreated while newcomers lock
+// the new one.
 TEST(WorldStore, WritersLoseNothingWhileTheLockFileIsReplacedUnderALongLivedWriter) {
     TempWorld world;
     WorldStore longLived(world.file());
@@ -61,20 +74,7 @@ TEST(WorldStore, WritersLoseNothingWhileTheLockFileIsReplacedUnderALongLivedWrit
     std::filesystem::remove(lockFile);
 
     constexpr int kChildren = 2, kEach = 25;
-    std::vector<pid_t> children;
-    for (int p = 0; p < kChildren; ++p) {
-        pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int failures = 0;
-            for (int i = 0; i < kEach; ++i) {
-                const std::string name = "stick-" + std::to_string(p) + "-" + std::to_string(i);
-                failures += command(world.file(), {"foreign", "add", name}).status != 0;
-            }
-            ::_exit(failures == 0 ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
+    const auto children = startForeignAdders(world.file(), kChildren, kEach);
     for (int i = 0; i < kEach; ++i) {
         if (i % 5 == 0) {
             // Replaced again, under the lock so that no one is inside the world meanwhile.
@@ -87,11 +87,7 @@ TEST(WorldStore, WritersLoseNothingWhileTheLockFileIsReplacedUnderALongLivedWrit
             return true;
         });
     }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    expectEachSucceeded(children);
     WorldStore fresh(world.file());
     EXPECT_EQ(fresh.read()->foreignDisks.size(), (kChildren + 1u) * kEach);
 }
