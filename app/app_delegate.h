@@ -17,6 +17,7 @@
 #include "model/marvell_controller.h"
 #include "model/marvell_disk.h"
 #include "model/marvell_raid_set.h"
+#include "model/rebuild_estimate.h"
 #include "platform/controls/application_delegate.h"
 #include "platform/controls/notification_center.h"
 #include "platform/controls/object.h"
@@ -142,6 +143,8 @@ class AppDelegate : public platform::Object, public platform::ApplicationDelegat
     void stopTimer();
     void updateDevice();
     void updateInfo();
+    // The status field's tooltip for a rebuild at `progress` percent: the time left, once known.
+    std::string rebuildToolTip(const MarvellRAIDSet& set, int progress);
     void setStatusIcon();
 
     // The disk-arrival session of start-up (null when none could be made);
@@ -180,6 +183,10 @@ class AppDelegate : public platform::Object, public platform::ApplicationDelegat
     platform::devices::Iterator publishIterator2_ = platform::devices::kNoHandle;
     std::vector<std::shared_ptr<MarvellController>> controllers_;
     std::shared_ptr<MarvellController> fController_;
+    // The rebuild the status field's tooltip estimates, from the progress
+    // each updateInfo sees.
+    RebuildEstimate rebuildEstimate_;
+    int rebuildEstimateVolume_ = -1;
 
     platform::Panel* theSheet_ = nullptr;
     platform::Button* cancelButton_ = nullptr;

@@ -1,6 +1,6 @@
 #include "cli/notification_text.h"
 
-#include "cli/status_report.h"
+#include "model/time_left_text.h"
 #include "platform/controls/bundle.h"
 #include "platform/controls/string_format.h"
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "model/mv_api.h"
+#include "model/time_left_text.h"
 #include "platform/controls/bundle.h"
 #include "platform/controls/byte_count_formatter.h"
 #include "platform/controls/string_format.h"
@@ -64,18 +65,6 @@ std::string perfLabel(const std::string& text) {
 }
 
 }  // namespace
-
-std::string timeLeftText(long long seconds) {
-    const long long minutes = (seconds + 59) / 60;
-    if (seconds < 60) {
-        return localized("TIME_LEFT_UNDER_A_MINUTE");
-    }
-    if (minutes < 60) {
-        return platform::formatString(localized("TIME_LEFT_MINUTES"), {minutes});
-    }
-    return platform::formatString(localized("TIME_LEFT_HOURS_MINUTES"),
-                                  {minutes / 60, minutes % 60});
-}
 
 std::string statusText(const EnclosureReading& reading, Health health) {
     std::ostringstream out;

@@ -18,7 +18,4 @@ std::string statusJson(const EnclosureReading& reading, Health health);
 // "NORVIK RAID <STATUS> - <summary> | <perfdata>", always English and on one line.
 std::string nagiosLine(const EnclosureReading& reading, Health health);
 
-// "2 h 5 min", "12 min", "less than a minute", from the string table.
-std::string timeLeftText(long long seconds);
-
 }  // namespace cli

@@ -2,6 +2,8 @@
 #include <limits>
 
 #include "app/app_delegate.h"
+#include "model/model_clock.h"
+#include "model/time_left_text.h"
 #include "platform/controls/button.h"
 #include "platform/controls/byte_count_formatter.h"
 #include "platform/controls/menu.h"
@@ -84,10 +86,24 @@ void AppDelegate::updateDevice() {
     updateInfo();
 }
 
+std::string AppDelegate::rebuildToolTip(const MarvellRAIDSet& set, int progress) {
+    if (set.vdid() != rebuildEstimateVolume_) {
+        rebuildEstimate_.reset();
+        rebuildEstimateVolume_ = set.vdid();
+    }
+    const platform::TimePoint now = modelClock().now();
+    rebuildEstimate_.addReading(now, progress);
+    const auto left = rebuildEstimate_.secondsRemaining(now);
+    return left ? platform::formatString(localized("REBUILD_TIME_LEFT_TOOLTIP"),
+                                         {timeLeftText(*left)})
+                : localized("REBUILD_TIME_LEFT_UNKNOWN_TOOLTIP");
+}
+
 void AppDelegate::updateInfo() {
     std::string typeText;
     std::string capacityString;
     std::string statusText;
+    std::string statusToolTip;
     bool hideExtras = true;
 
     auto entry = picker_ ? picker_->selectedItem() : nullptr;
@@ -100,7 +116,9 @@ void AppDelegate::updateInfo() {
             rebuildButton_->setTitle(localized("REBUILD"));
         }
         if (set->status() == MarvellRAIDSet::kStatusRebuilding) {
-            statusText += platform::formatString(" (%d%%)", {set->rebuildProgress()});
+            const int progress = set->rebuildProgress();
+            statusText += platform::formatString(" (%d%%)", {progress});
+            statusToolTip = rebuildToolTip(*set, progress);
             if (rebuildButton_) {
                 rebuildButton_->setTitle(localized("CANCEL"));
                 rebuildButton_->setEnabled(true);
@@ -144,6 +162,7 @@ void AppDelegate::updateInfo() {
     }
     if (status_) {
         status_->setStringValue(statusText);
+        status_->setToolTip(statusToolTip);
     }
 }
 

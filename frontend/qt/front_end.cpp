@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +36,8 @@ FrontEnd::FrontEnd(const MainInterface& ui,
                    platform::Application& application,
                    platform::RunLoop& loop)
     : application_(application), previousPresenter_(application.alertPresenter()) {
+    translator_ = std::make_unique<BundleTranslator>();
+    QCoreApplication::installTranslator(translator_.get());
     window_ = std::make_unique<QWidget>();
     Ui::MainWindow().setupUi(window_.get());
     // A child of the main window, so that it is modal to it alone.
@@ -76,6 +79,7 @@ FrontEnd::~FrontEnd() {
     }
     driver_.reset();
     window_.reset();
+    QCoreApplication::removeTranslator(translator_.get());
 }
 
 QObject* FrontEnd::outlet(const QString& name) const {

@@ -19,6 +19,7 @@ enum class Change {
     Items,      // a menu's entries, a matrix's cells, a pop-up's menu
     Selection,  // a pop-up's selected item, a matrix's selected cell, a field's selection
     StringValue,
+    ToolTip,
     Formatter,
     Image,
     Visible,

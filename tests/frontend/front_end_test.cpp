@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,6 +93,42 @@ TEST_F(FrontEndTest, ChoosingIndividualDisksOnTheSheetDisablesTheNameField) {
 
     QTest::keyClick(frontEnd->sheet(), Qt::Key_Escape);
     EXPECT_FALSE(frontEnd->sheet()->isVisible());
+}
+
+TEST(GermanSession, ShowsTheWindowsOwnLabelsAndButtonsInGerman) {
+    platform::Bundle german(NORVIK_RESOURCES_DIR, "de_DE");
+    platform::Bundle::ScopedMainBundle scope(german);
+    platform::ScopedApplication scoped;
+    platform::ManualClock clock;
+    platform::RunLoop loop{clock};
+    MainInterface ui = MainInterface::build();
+    auto delegate = AppDelegate::create();
+    ui.connect(*delegate);
+    FrontEnd frontEnd(ui, scoped.application(), loop);
+
+    QStringList texts;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            texts << label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            texts << button->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            texts << group->title();
+        }
+        if (widget->isWindow() && !widget->windowTitle().isEmpty()) {
+            texts << widget->windowTitle();
+        }
+    }
+    for (const char* text :
+         {"Norvik RAID-Dienstprogramm", "Gerät:", "Volume:", "Typ:", "Kapazität:", "Status:",
+          "Datenträger in Schächten:", "Aushängen", "Konfigurieren …", "Gehäuse konfigurieren",
+          "Die beiden Datenträger verwenden als", "Ein sicheres Volume (RAID 1, gespiegelt)",
+          "Name des Volumes:", "Abbrechen", "Jetzt konfigurieren"}) {
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(text))) << text;
+    }
+    for (const char* english : {"Device:", "Capacity:", "Configure Now", "Unmount"}) {
+        EXPECT_FALSE(texts.contains(QString::fromUtf8(english))) << english;
+    }
 }
 
 }  // namespace
