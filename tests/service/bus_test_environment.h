@@ -15,6 +15,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -182,6 +184,32 @@ class TestBus {
         int owned = 0;
         return r >= 0 && sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
     }
+    // A call to the service straight from this connection, with arguments
+    // appended by `append`; the error name is empty when it succeeded.
+    struct RawReply {
+        std::string error;
+        service::MessagePtr reply;
+    };
+    template <class Append>
+    RawReply callService(const char* method, Append&& append, bool interactive = false) {
+        sd_bus_message* raw = nullptr;
+        sd_bus_message_new_method_call(bus(), &raw, service::kBusName, service::kObjectPath,
+                                       service::kInterface, method);
+        service::MessagePtr call(raw);
+        sd_bus_message_set_allow_interactive_authorization(call.get(), interactive);
+        append(call.get());
+        service::BusError error;
+        sd_bus_message* reply = nullptr;
+        const int r = sd_bus_call(bus(), call.get(), 0, error.get(), &reply);
+        return {r < 0 ? std::string(error.get()->name ? error.get()->name : "?") : std::string(),
+                service::MessagePtr(reply)};
+    }
+    std::string uniqueName() {
+        const char* name = nullptr;
+        sd_bus_get_unique_name(bus(), &name);
+        return name ? name : "";
+    }
+
     bool waitForName(const char* name, bool present = true) {
         return pollUntil([&] { return hasOwner(name) == present; });
     }
@@ -215,8 +243,12 @@ class TestBus {
 // polkit, played by python3-dbusmock's template; refuses every action until told.
 class PolkitMock {
   public:
-    explicit PolkitMock(TestBus& bus) : bus_(bus) {
-        process_ = ChildProcess({"/usr/bin/python3", "-m", "dbusmock", "--template", "polkitd"});
+    explicit PolkitMock(TestBus& bus)
+        : bus_(bus),
+          log_(std::filesystem::temp_directory_path() /
+               ("norvik-polkit-" + std::to_string(::getpid()) + ".log")) {
+        process_ = ChildProcess({"/usr/bin/python3", "-m", "dbusmock", "--template", "polkitd",
+                                 "--logfile", log_.string()});
         if (!bus_.waitForName("org.freedesktop.PolicyKit1")) {
             throw std::runtime_error("the polkit mock did not appear on the bus");
         }
@@ -234,8 +266,20 @@ class PolkitMock {
         }
     }
 
+    // Every call the mock answered, one line each, as dbusmock logs them.
+    std::string log() const {
+        std::ifstream in(log_);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    ~PolkitMock() {
+        process_.stop();
+        std::error_code ignored;
+        std::filesystem::remove(log_, ignored);
+    }
+
   private:
     TestBus& bus_;
+    std::filesystem::path log_;
     ChildProcess process_;
 };
 
