@@ -75,6 +75,10 @@ TEST_F(Authorization, AllowedChangesReachTheLibrary) {
     const std::string before = contents(world.file());
     EXPECT_EQ(remote.MV_LD_Delete(0, 1, 0), 0);
     EXPECT_NE(contents(world.file()), before);
+    // The remote library lets polkit ask the user for a password.
+    EXPECT_NE(polkit.log().find("\"org.norvik.RAIDUtility1.configure\" {} 1 \"\""),
+              std::string::npos)
+        << polkit.log();
 }
 
 TEST_F(Authorization, AsksForTheCallerByItsBusNameAndInteractivelyOnlyWhenTheCallerAllows) {
