@@ -125,28 +125,28 @@ void LibraryHost::requireAdapter(MV_U8 adapterId) {
                          std::to_string(adapterCount_) + ")");
 }
 
-RecordReply LibraryHost::adapterInfo(MV_U8 adapterId) {
+// An adapter record the library fills, with the byte it writes beside it.
+template <class Record>
+RecordReply LibraryHost::readRecord(const char* operation,
+                                    MV_U8 adapterId,
+                                    MV_U8 (ControllerLibrary::*call)(MV_U8, MV_U8*, Record*)) {
     requireAdapter(adapterId);
-    Adapter_Info info{};
+    Record record{};
     RecordReply reply;
     {
-        auto armed = watchdog_.arm("MV_Adapter_GetInfo");
-        reply.status = library_.MV_Adapter_GetInfo(adapterId, &reply.out, &info);
+        auto armed = watchdog_.arm(operation);
+        reply.status = (library_.*call)(adapterId, &reply.out, &record);
     }
-    reply.record = bytesOf(info);
+    reply.record = bytesOf(record);
     return reply;
 }
 
+RecordReply LibraryHost::adapterInfo(MV_U8 adapterId) {
+    return readRecord("MV_Adapter_GetInfo", adapterId, &ControllerLibrary::MV_Adapter_GetInfo);
+}
+
 RecordReply LibraryHost::adapterConfig(MV_U8 adapterId) {
-    requireAdapter(adapterId);
-    Adapter_Config config{};
-    RecordReply reply;
-    {
-        auto armed = watchdog_.arm("MV_Adapter_GetConfig");
-        reply.status = library_.MV_Adapter_GetConfig(adapterId, &reply.out, &config);
-    }
-    reply.record = bytesOf(config);
-    return reply;
+    return readRecord("MV_Adapter_GetConfig", adapterId, &ControllerLibrary::MV_Adapter_GetConfig);
 }
 
 MV_U8 LibraryHost::setAdapterConfig(MV_U8 adapterId, std::span<const unsigned char> record) {

@@ -66,6 +66,10 @@ class LibraryHost {
     // case one appeared since the last count.
     void requireAdapter(MV_U8 adapterId);
     MV_U8 countAdapters();
+    template <class Record>
+    RecordReply readRecord(const char* operation,
+                           MV_U8 adapterId,
+                           MV_U8 (ControllerLibrary::*call)(MV_U8, MV_U8*, Record*));
 
     ControllerLibrary& library_;
     CallWatchdog& watchdog_;
