@@ -3,10 +3,13 @@
 // connect its outlets and actions, and run until the application ends.
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/app_delegate.h"
+#include "backends/backend_choice.h"
 #include "frontend/qt/front_end.h"
-#include "frontend/qt/simulated_hardware.h"
 #include "frontend/qt/termination_signals.h"
 #include "platform/controls/application.h"
 #include "platform/controls/bundle.h"
@@ -31,6 +34,9 @@ QIcon applicationIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const bool simulator = backends::takeSimulatorFlag(args);
+
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norvik RAID Utility"));
     QGuiApplication::setDesktopFileName(QStringLiteral("norvik-raid-utility"));
@@ -42,7 +48,11 @@ int main(int argc, char** argv) {
     platform::RunLoop loop(clock);
     platform::Application& application = platform::Application::sharedApplication();
     // Before launching, so the enclosure is there when the delegate looks.
-    const auto hardware = frontend::attachSimulatedHardware(loop);
+    const backends::Backends chosen =
+        backends::chooseBackends(backends::BackendRequest::fromEnvironment(simulator), loop);
+    if (!chosen.libraryProblem.empty()) {
+        std::cerr << "norvik-raid-utility: " << chosen.libraryProblem << "\n";
+    }
 
     MainInterface ui = MainInterface::build();
     auto delegate = AppDelegate::create();
