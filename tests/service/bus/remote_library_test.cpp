@@ -154,15 +154,23 @@ class Script {
     std::vector<MV_U16> volumes_;
 };
 
-class RemoteLibraryTest : public testing::TestWithParam<sim::World (*)()> {
+struct NamedWorld {
+    const char* name;
+    sim::World (*make)();
+};
+void PrintTo(const NamedWorld& world, std::ostream* out) {
+    *out << world.name;
+}
+
+class RemoteLibraryTest : public testing::TestWithParam<NamedWorld> {
   protected:
     bustest::TestBus bus;
     bustest::PolkitMock polkit{bus};
 };
 
 TEST_P(RemoteLibraryTest, AnswersEveryOperationAsTheSimulatorInProcess) {
-    bustest::TemporaryWorld served(GetParam()());
-    bustest::TemporaryWorld local(GetParam()());
+    bustest::TemporaryWorld served(GetParam().make());
+    bustest::TemporaryWorld local(GetParam().make());
     polkit.allowConfiguring(true);
     bustest::ServiceProcess service(bus, NORVIK_SIM_LIBRARY, {served.environment()});
     service.start();
@@ -181,6 +189,8 @@ TEST_P(RemoteLibraryTest, AnswersEveryOperationAsTheSimulatorInProcess) {
 
 INSTANTIATE_TEST_SUITE_P(Worlds,
                          RemoteLibraryTest,
-                         testing::Values(&bustest::defaultWorld, &bustest::degradedWorld));
+                         testing::Values(NamedWorld{"Default", &bustest::defaultWorld},
+                                         NamedWorld{"Degraded", &bustest::degradedWorld}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -21,6 +21,10 @@ struct Misbehaviour {
     bool (*ended)(int status);
 };
 
+void PrintTo(const Misbehaviour& misbehaviour, std::ostream* out) {
+    *out << misbehaviour.name;
+}
+
 bool endedByWatchdog(int status) {
     return WIFEXITED(status) && WEXITSTATUS(status) == service::kExitCallHung;
 }
