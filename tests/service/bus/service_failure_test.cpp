@@ -121,4 +121,20 @@ TEST(NoBus, TheServiceIsNotAvailableAndCallsFail) {
     ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
+TEST(ServiceStop, ATermSignalFinalizesAndEndsTheServiceCleanly) {
+    bustest::TestBus bus;
+    const auto mark =
+        std::filesystem::temp_directory_path() / ("norvik-finalized-" + std::to_string(::getpid()));
+    bustest::ServiceProcess service{
+        bus, NORVIK_MISBEHAVING_LIBRARY, {"NORVIK_TEST_FINALIZE_MARK=" + mark.string()}};
+    service.start();
+    EXPECT_FALSE(std::filesystem::exists(mark));
+    service.process().signal(SIGTERM);
+    const auto status = service.process().waitForExit();
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+    EXPECT_TRUE(bus.waitForName(service::kBusName, false));
+    EXPECT_TRUE(std::filesystem::remove(mark)) << "the library was not finalized";
+}
+
 }  // namespace
