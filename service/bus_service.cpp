@@ -91,7 +91,7 @@ int serve(sd_bus_message* call, void* userdata, sd_bus_error* error) {
     } catch (const AccessRefused& e) {
         return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, e.what());
     } catch (const std::exception& e) {
-        return sd_bus_error_setf(error, kErrorFailed, "the controller library raised: %s",
+        return sd_bus_error_setf(error, kErrorFailed, "the controller library call failed: %s",
                                  e.what());
     } catch (...) {
         return sd_bus_error_set(error, kErrorFailed,
