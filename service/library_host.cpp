@@ -125,6 +125,14 @@ void LibraryHost::requireAdapter(MV_U8 adapterId) {
                          std::to_string(adapterCount_) + ")");
 }
 
+// One library call for a listed adapter, under the watchdog.
+template <class Call>
+MV_U8 LibraryHost::onAdapter(const char* operation, MV_U8 adapterId, Call&& call) {
+    requireAdapter(adapterId);
+    auto armed = watchdog_.arm(operation);
+    return call();
+}
+
 // An adapter record the library fills, with the byte it writes beside it.
 template <class Record>
 RecordReply LibraryHost::readRecord(const char* operation,
@@ -180,27 +188,23 @@ MV_U8 LibraryHost::createVolume(MV_U8 adapterId, std::span<const unsigned char> 
 }
 
 MV_U8 LibraryHost::deleteVolume(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) {
-    requireAdapter(adapterId);
-    auto armed = watchdog_.arm("MV_LD_Delete");
-    return library_.MV_LD_Delete(adapterId, ldId, flag);
+    return onAdapter("MV_LD_Delete", adapterId,
+                     [&] { return library_.MV_LD_Delete(adapterId, ldId, flag); });
 }
 
 MV_U8 LibraryHost::wipeDisk(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) {
-    requireAdapter(adapterId);
-    auto armed = watchdog_.arm("MV_PD_WipeHDMDD");
-    return library_.MV_PD_WipeHDMDD(adapterId, hdId, flag);
+    return onAdapter("MV_PD_WipeHDMDD", adapterId,
+                     [&] { return library_.MV_PD_WipeHDMDD(adapterId, hdId, flag); });
 }
 
 MV_U8 LibraryHost::startRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) {
-    requireAdapter(adapterId);
-    auto armed = watchdog_.arm("MV_LD_StartRebuild");
-    return library_.MV_LD_StartRebuild(adapterId, ldId, hdId);
+    return onAdapter("MV_LD_StartRebuild", adapterId,
+                     [&] { return library_.MV_LD_StartRebuild(adapterId, ldId, hdId); });
 }
 
 MV_U8 LibraryHost::controlBackgroundActivity(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) {
-    requireAdapter(adapterId);
-    auto armed = watchdog_.arm("MV_LD_BGAControl");
-    return library_.MV_LD_BGAControl(adapterId, ldId, code);
+    return onAdapter("MV_LD_BGAControl", adapterId,
+                     [&] { return library_.MV_LD_BGAControl(adapterId, ldId, code); });
 }
 
 }  // namespace service

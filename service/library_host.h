@@ -66,6 +66,8 @@ class LibraryHost {
     // case one appeared since the last count.
     void requireAdapter(MV_U8 adapterId);
     MV_U8 countAdapters();
+    template <class Call>
+    MV_U8 onAdapter(const char* operation, MV_U8 adapterId, Call&& call);
     template <class Record>
     RecordReply readRecord(const char* operation,
                            MV_U8 adapterId,
