@@ -1,6 +1,8 @@
 #include "model/marvell_controller.h"
 
+#include <algorithm>
 #include <bitset>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -168,7 +170,10 @@ MV_U8 MarvellController::createVD(const std::string& name, std::int64_t type) {
 
     Create_LD_Param param{};
     param.RaidMode = static_cast<MV_U8>(static_cast<std::uint64_t>(type) - 1);
-    param.HDCount = static_cast<MV_U8>(disks_.size());
+    // The record has room for 128 members; the count never names more than
+    // were written, so a library that trusts it cannot read past them.
+    const std::size_t members = std::min<std::size_t>(disks_.size(), MV_MAX_LD_MEMBERS);
+    param.HDCount = static_cast<MV_U8>(members);
     param.StripeBlockSize = 64;
     param.Param7 = 1;
     param.Param9 = 1;
@@ -178,12 +183,10 @@ MV_U8 MarvellController::createVD(const std::string& name, std::int64_t type) {
 
     std::uint64_t smallest = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < disks_.size(); ++i) {
+    // The size counts the members sent, not disks left out of the volume.
+    for (std::size_t i = 0; i < members; ++i) {
         const auto& disk = disks_[i];
-        // The parameters have room for 128 members; never write past them.
-        if (i < MV_MAX_LD_MEMBERS) {
-            param.HDIDs[i] = static_cast<MV_U16>(hdidOf(disk));
-        }
+        param.HDIDs[i] = static_cast<MV_U16>(hdidOf(disk));
         const std::uint64_t units = (disk ? disk->capacity() : 0) >> 10;
         smallest = std::min(smallest, units);
         sum += units;

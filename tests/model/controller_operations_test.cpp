@@ -147,6 +147,25 @@ TEST_F(ControllerOperations, NoDisksGivesAnEmptyVolume) {
     EXPECT_EQ(clock.now(), platform::TimePoint{});  // no pauses
 }
 
+// The record has 128 member slots; the count sent must not name more.
+TEST_F(ControllerOperations, MemberCountNeverExceedsTheSlotsWritten) {
+    for (const int diskCount : {128, 129, 200, 256}) {
+        std::vector<HD_Info> records;
+        for (int id = 1; id <= diskCount; ++id) {
+            records.push_back(diskRecord(static_cast<MV_U16>(id), 1024));
+        }
+        giveDisks(records);
+        EXPECT_CALL(library, MV_PD_WipeHDMDD(2, _, 0)).WillRepeatedly(Return(0));
+        const auto bytes = create("many", 1);
+        EXPECT_EQ(bytes[1], 128) << diskCount << " disks";
+        MV_U16 lastSlot;
+        std::memcpy(&lastSlot, bytes.data() + 16 + 2 * 127, sizeof lastSlot);
+        EXPECT_EQ(lastSlot, 128) << diskCount << " disks";
+        EXPECT_EQ(sizeOf(bytes), 128u * 1024) << "only the members count towards the size";
+        testing::Mock::VerifyAndClearExpectations(&library);
+    }
+}
+
 struct NameCase {
     const char* name;
     const char* stored;  // the name field up to its zero bytes
