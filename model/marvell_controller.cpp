@@ -52,6 +52,17 @@ MV_U8 walkList(Call&& call, Take&& take) {
     }
 }
 
+// The adapter settings record as the library reads and writes it: our 64-byte
+// record at the front of a zeroed buffer far larger than it.
+struct AdapterConfigBuffer {
+    static constexpr std::size_t kSize = 4096;
+    static_assert(kSize >= 16 * sizeof(Adapter_Config));
+    alignas(Adapter_Config) unsigned char bytes[kSize];
+
+    // Handed to the library only; byte 1 is read and written as a byte.
+    Adapter_Config* record() { return reinterpret_cast<Adapter_Config*>(bytes); }
+};
+
 // Messages to nil answered 0.
 int hdidOf(const std::shared_ptr<MarvellDisk>& disk) {
     return disk ? disk->hdid() : 0;
@@ -230,12 +241,14 @@ MV_U8 MarvellController::autoRebuild(bool on) {
     return guarded<MV_U8>(kStatusRaised, [&] {
         auto& library = controllerLibrary();
         MV_U8 unread = 0;
-        Adapter_Config config{};
-        const MV_U8 status = library.MV_Adapter_GetConfig(adapterId(), &unread, &config);
+        // The record's true size is the library's: a larger one than ours
+        // lands in the zeroed room behind it and is sent back as it came.
+        AdapterConfigBuffer config{};
+        const MV_U8 status = library.MV_Adapter_GetConfig(adapterId(), &unread, config.record());
         if (status != 0) {
             return status;
         }
-        config.AutoRebuild = on ? 1 : 0;
-        return library.MV_Adapter_SetConfig(adapterId(), &config);
+        config.bytes[offsetof(Adapter_Config, AutoRebuild)] = on ? 1 : 0;
+        return library.MV_Adapter_SetConfig(adapterId(), config.record());
     });
 }

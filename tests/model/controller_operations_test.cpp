@@ -271,6 +271,32 @@ TEST_F(ControllerOperations, AutoRebuildChangesOnlyByteOne) {
     }
 }
 
+// A library whose settings record is larger than ours writes past 64 bytes;
+// that must land in room of ours and go back to the library unchanged.
+TEST_F(ControllerOperations, AutoRebuildLeavesRoomForALargerRecord) {
+    constexpr std::size_t kLibraryRecord = 1024;
+    std::vector<unsigned char> sentBack;
+    EXPECT_CALL(library, MV_Adapter_GetConfig(2, _, _))
+        .WillOnce([](MV_U8, MV_U8*, Adapter_Config* c) {
+            std::memset(c, 0x5A, kLibraryRecord);
+            return MV_U8{0};
+        });
+    EXPECT_CALL(library, MV_Adapter_SetConfig(2, _)).WillOnce([&](MV_U8, Adapter_Config* c) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(c);
+        sentBack.assign(bytes, bytes + kLibraryRecord + 16);
+        return MV_U8{0};
+    });
+    EXPECT_EQ(controller->autoRebuild(true), 0);
+    ASSERT_EQ(sentBack.size(), kLibraryRecord + 16);
+    EXPECT_EQ(sentBack[1], 1);
+    sentBack[1] = 0x5A;
+    EXPECT_EQ(std::vector<unsigned char>(sentBack.begin(), sentBack.begin() + kLibraryRecord),
+              std::vector<unsigned char>(kLibraryRecord, 0x5A));
+    // Beyond what the library wrote the buffer is still zeroed.
+    EXPECT_EQ(std::vector<unsigned char>(sentBack.begin() + kLibraryRecord, sentBack.end()),
+              std::vector<unsigned char>(16, 0));
+}
+
 TEST_F(ControllerOperations, AutoRebuildStopsWhenTheSettingsCannotBeRead) {
     EXPECT_CALL(library, MV_Adapter_GetConfig(2, _, _)).WillOnce(Return(4));
     EXPECT_EQ(controller->autoRebuild(true), 4);
