@@ -21,6 +21,7 @@ enum class Change {
     StringValue,
     Formatter,
     Image,
+    ToolTip,
     Visible,
     Sheet,          // a sheet was attached to or detached from a window
     DefaultButton,  // a window's default button cell
