@@ -20,10 +20,14 @@ void AppDelegate::doConfigure(platform::Object* sender) {
         return;  // the sheet stays open for another choice
     }
 
+    // Individual disks only delete the volumes; the RAID layouts also erase the disks.
+    const bool individual = layout == kLayoutIndividualDisks;
     if (runWarningAlert({"CANCEL", "CONTINUE"}, localized("WARNING1_TITLE"),
-                        localized("WARNING1_BODY")) == platform::kAlertSecondButtonReturn &&
+                        localized(individual ? "WARNING1_INDIVIDUAL_BODY" : "WARNING1_BODY")) ==
+            platform::kAlertSecondButtonReturn &&
         runWarningAlert({"CANCEL", "OK"}, localized("WARNING2_TITLE"),
-                        localized("WARNING2_BODY")) == platform::kAlertSecondButtonReturn) {
+                        localized(individual ? "WARNING2_INDIVIDUAL_BODY" : "WARNING2_BODY")) ==
+            platform::kAlertSecondButtonReturn) {
         // Read after the warnings: that is what the user confirmed.
         std::string volumeName = name_ ? name_->stringValue() : std::string();
         if (volumeName.empty()) {
@@ -45,7 +49,9 @@ void AppDelegate::doCreateRAID(const std::string& volumeName, std::int64_t type)
         runWarningAlert({"OK"}, localized("ERROR_SETCONFIG_TITLE"),
                         localizedFormat("ERROR_SETCONFIG_BODY", {status}));
     } else if (runWarningAlert({"DONE", "DISKUTILITY"}, localized("SUCCESS_TITLE"),
-                               localized("SUCCESS_BODY")) == platform::kAlertSecondButtonReturn &&
+                               localized(type == kLayoutIndividualDisks ? "SUCCESS_INDIVIDUAL_BODY"
+                                                                        : "SUCCESS_BODY")) ==
+                   platform::kAlertSecondButtonReturn &&
                launchApplication) {
         launchApplication(kDiskUtility);
     }

@@ -127,11 +127,12 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     EXPECT_THAT(h.alertMessages(),
                 ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
     const auto& shown = h.alerts->shown();
-    EXPECT_EQ(shown[0].informativeText, "WARNING1_BODY");
+    // Individual disks delete the volumes but erase no disk, and make no new volume.
+    EXPECT_EQ(shown[0].informativeText, "WARNING1_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[0].buttons, ElementsAre("CANCEL", "CONTINUE"));
-    EXPECT_EQ(shown[1].informativeText, "WARNING2_BODY");
+    EXPECT_EQ(shown[1].informativeText, "WARNING2_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[1].buttons, ElementsAre("CANCEL", "OK"));
-    EXPECT_EQ(shown[2].informativeText, "SUCCESS_BODY");
+    EXPECT_EQ(shown[2].informativeText, "SUCCESS_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[2].buttons, ElementsAre("DONE", "DISKUTILITY"));
     for (const auto& a : shown) {
         EXPECT_EQ(a.style, platform::AlertStyle::Warning);
@@ -197,6 +198,8 @@ TEST_F(Configuration, MirrorIsCreatedWithTheSheetAttachedUntilTheResultIsDismiss
 
     EXPECT_THAT(h.alertMessages(),
                 ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
+    EXPECT_EQ(h.alerts->shown()[0].informativeText, "WARNING1_BODY");
+    EXPECT_EQ(h.alerts->shown()[2].informativeText, "SUCCESS_BODY");
     EXPECT_TRUE(sheetDuringResult);
     EXPECT_FALSE(h.sheetOpen());
     // Old volume deleted (rebuild cancelled first), both disks wiped, one mirror created.

@@ -257,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "0, 1"},
         ViewRow{"empty name",
                 [](AppHarness& h) { h.enclosureWithVolume(MV_LD_MODE_RAID1, ""); },
-                {"VOLUME_NAME_UNREADABLE 1"},
+                {"VOLUME_NAME_EMPTY 1"},
                 true,
                 true,
                 "LD_MODE_RAID1",
