@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/controls/alert.h"
 #include "tests/support/app_harness.h"
 
 namespace {
@@ -54,6 +55,24 @@ TEST_F(EnclosureDetection, UnpluggedGivesOneRescanAndThePlaceholder) {
     EXPECT_EQ(rescans(), 2);
     EXPECT_EQ(h.titles(*h.ui.devicePicker), std::vector<std::string>{"No devices found"});
     EXPECT_FALSE(h.ui.picker->isEnabled());
+}
+
+// The registry's notifications arrive in every mode: an enclosure plugged in
+// while a modal alert is open asks for its rescan there and then, and the
+// rescan runs as soon as the alert is gone (the delay already passed inside).
+TEST_F(EnclosureDetection, PlugEventsArriveWhileAModalAlertIsOpen) {
+    h.launchAndSettle();
+    h.enclosureWithVolume(MV_LD_MODE_RAID1);
+    h.alerts->answerWith([&](const platform::Alert&) {
+        h.plugEnclosure(0);
+        h.advance(3);
+        EXPECT_EQ(rescans(), 1) << "a rescan never runs inside a modal alert";
+        return platform::kAlertFirstButtonReturn;
+    });
+    platform::Alert::create()->runModal();
+    h.driver.runUntilIdle();
+    EXPECT_EQ(rescans(), 2);
+    EXPECT_EQ(h.titles(*h.ui.devicePicker), std::vector<std::string>{"Norvik Duo Thunderbolt"});
 }
 
 TEST_F(EnclosureDetection, AControllerWithAnotherSubsystemIsNotTheEnclosure) {

@@ -163,4 +163,24 @@ TEST(RefreshTimer, NoTimerForAStripeAndStopBeforeStartIsHarmless) {
     EXPECT_EQ(h.delegate->timer, nullptr);
 }
 
+// Starting the timer again replaces it: one live timer, one tick per interval.
+TEST(RefreshTimer, StartTimerTwiceLeavesOneLiveTimer) {
+    AppHarness h;
+    h.enclosureWithVolume(MV_LD_MODE_RAID0);
+    h.launchAndSettle();
+    h.delegate->startTimer();
+    auto first = h.delegate->timer;
+    h.delegate->startTimer();
+    EXPECT_FALSE(first->isValid());
+    ASSERT_NE(h.delegate->timer, nullptr);
+    EXPECT_TRUE(h.delegate->timer->isValid());
+
+    const int before = h.library->count("MV_LD_GetStatus");
+    h.advance(10);
+    const int perTick = h.library->count("MV_LD_GetStatus") - before;
+    EXPECT_GT(perTick, 0);
+    h.advance(10);
+    EXPECT_EQ(h.library->count("MV_LD_GetStatus") - before, 2 * perTick);
+}
+
 }  // namespace

@@ -66,4 +66,19 @@ TEST(MainInterface, WiresTheActionsToTheDelegate) {
     EXPECT_FALSE(h.ui.unmountButton->action());
 }
 
+TEST(MainInterface, StartsWithTheThreeLayoutsAndNothingShown) {
+    AppHarness h;
+    std::vector<int> tags;
+    for (const auto& cell : h.ui.raidPicker->cells()) {
+        tags.push_back(cell->tag());
+    }
+    EXPECT_THAT(tags, ElementsAre(1, 2, 3));
+    EXPECT_EQ(h.ui.raidPicker->selectedTag(), AppDelegate::kLayoutRAID1);
+    EXPECT_TRUE(h.ui.name->isEnabled());
+    EXPECT_TRUE(h.ui.rebuildButton->isHidden());
+    EXPECT_TRUE(h.ui.disks->isHidden());
+    EXPECT_FALSE(h.ui.configButton->isEnabled());
+    EXPECT_FALSE(h.sheetOpen());
+}
+
 }  // namespace

@@ -77,6 +77,18 @@ TEST_F(Rebuild, ConfirmedRebuildGoesOntoTheFirstFreeDiskWithTheExactWarnings) {
     EXPECT_EQ(h.ui.rebuildButton->title(), "CANCEL");
 }
 
+TEST_F(Rebuild, TheSheetClosesAfterAConfirmedRebuild) {
+    degradedMirror();
+    launch();
+    h.delegate->configureDevice(nullptr);
+    ASSERT_TRUE(h.sheetOpen());
+    confirm();
+    h.delegate->doRebuild(nullptr);
+    EXPECT_THAT(changes(), ElementsAre("MV_PD_WipeHDMDD(0,2,0)", "MV_LD_StartRebuild(0,1,2)"));
+    EXPECT_FALSE(h.sheetOpen());
+    EXPECT_FALSE(h.ui.theSheet->isVisible());
+}
+
 TEST_F(Rebuild, APressWhileRebuildingCancelsAtOnce) {
     degradedMirror().volumes[0].rebuilding = true;
     launch();
