@@ -3,8 +3,10 @@
 // connect its outlets and actions, and run until the application ends.
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
 
 #include "app/app_delegate.h"
+#include "frontend/qt/command_line.h"
 #include "frontend/qt/front_end.h"
 #include "frontend/qt/simulated_hardware.h"
 #include "frontend/qt/termination_signals.h"
@@ -31,6 +33,10 @@ QIcon applicationIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    if (const auto status = frontend::answerInformationalOptions(argc, argv, std::cout)) {
+        return *status;
+    }
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norvik RAID Utility"));
     QGuiApplication::setDesktopFileName(QStringLiteral("norvik-raid-utility"));
