@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialog>
@@ -90,6 +93,55 @@ TEST_F(FrontEndTest, ChoosingIndividualDisksOnTheSheetDisablesTheNameField) {
 
     QTest::keyClick(frontEnd->sheet(), Qt::Key_Escape);
     EXPECT_FALSE(frontEnd->sheet()->isVisible());
+}
+
+// Every label and button can be reached with Alt and a letter; the value
+// labels and the health image say what they are to a screen reader.
+TEST_F(FrontEndTest, KeyboardAndScreenReaders) {
+    for (const char* name :
+         {"unmountButton", "rebuildButton", "configButton", "cancelButton", "configNowButton"}) {
+        EXPECT_TRUE(frontEnd->outlet<QPushButton>(name)->text().contains(QLatin1Char('&'))) << name;
+    }
+    for (auto* button : frontEnd->outlet<QButtonGroup>("raidPicker")->buttons()) {
+        EXPECT_TRUE(button->text().contains(QLatin1Char('&'))) << button->text().toStdString();
+    }
+    for (auto* label : frontEnd->mainWindow()->findChildren<QLabel*>() +
+                           frontEnd->sheet()->findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            EXPECT_TRUE(label->text().contains(QLatin1Char('&'))) << label->objectName().toStdString();
+        }
+    }
+    for (const char* value : {"type", "capacity", "status", "disks"}) {
+        auto* label = frontEnd->outlet<QLabel>(value);
+        EXPECT_FALSE(label->accessibleName().isEmpty()) << value;
+        EXPECT_FALSE(label->accessibleDescription().isEmpty()) << value;
+        EXPECT_NE(label->focusPolicy(), Qt::NoFocus) << value << " cannot be reached";
+        const auto captions = frontEnd->mainWindow()->findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(captions.begin(), captions.end(),
+                                [&](QLabel* caption) { return caption->buddy() == label; }))
+            << value << " has no caption linked to it";
+    }
+    EXPECT_FALSE(frontEnd->outlet<QLabel>("statusImage")->accessibleDescription().isEmpty());
+
+    ui.statusImage->setToolTip("A volume is degraded");
+    EXPECT_EQ(frontEnd->outlet<QLabel>("statusImage")->accessibleName(), "A volume is degraded");
+    EXPECT_EQ(frontEnd->outlet<QLabel>("statusImage")->toolTip(), "A volume is degraded");
+
+    QApplication::setActiveWindow(frontEnd->mainWindow());
+    EXPECT_EQ(frontEnd->mainWindow()->focusWidget(), frontEnd->outlet<QWidget>("devicePicker"));
+}
+
+TEST_F(FrontEndTest, ControlQQuits) {
+    QApplication::setActiveWindow(frontEnd->mainWindow());
+    QTest::keyClick(frontEnd->mainWindow(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(application.isTerminated());
+}
+
+TEST_F(FrontEndTest, ControlWClosesTheWindowWhichQuits) {
+    QApplication::setActiveWindow(frontEnd->mainWindow());
+    QTest::keyClick(frontEnd->mainWindow(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(ui.window->isVisible());
+    EXPECT_TRUE(application.isTerminated());
 }
 
 }  // namespace
