@@ -19,7 +19,7 @@
 #include "model/marvell_raid_set.h"
 #include "platform/controls/application_delegate.h"
 #include "platform/controls/notification_center.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 #include "platform/devices/device_types.h"
 #include "platform/devices/disk_arrival.h"
 #include "platform/devices/registry.h"

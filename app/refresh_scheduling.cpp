@@ -44,12 +44,12 @@ void AppDelegate::queueUpdateEvent(std::uint64_t delaySeconds) {
 
 void AppDelegate::startTimer() {
     stopTimer();
-    timer = platform::Timer::create(platform::seconds(kRefreshInterval), true,
-                                    [self = weakSelf()](platform::Timer&) {
-                                        if (auto delegate = self.lock()) {
-                                            delegate->updateInfo();
-                                        }
-                                    });
+    timer = platform::Timer::createRepeating(platform::seconds(kRefreshInterval),
+                                             [self = weakSelf()](platform::Timer&) {
+                                                 if (auto delegate = self.lock()) {
+                                                     delegate->updateInfo();
+                                                 }
+                                             });
     if (platform::RunLoop* loop = platform::RunLoop::current()) {
         loop->addTimer(timer, platform::kCommonModes);
     }

@@ -10,7 +10,7 @@
 #include "model/marvell_disk.h"
 #include "model/marvell_raid_set.h"
 #include "model/mv_api.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 class MarvellController : public platform::Object {
     struct Private {};

@@ -11,7 +11,7 @@
 
 #include "model/library_status.h"
 #include "model/mv_api.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 class MarvellRAIDSet : public platform::Object {
     struct Private {};

@@ -10,7 +10,7 @@
 #include "platform/controls/alert_presenter.h"
 #include "platform/controls/application_delegate.h"
 #include "platform/controls/modal_response.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 #include "platform/controls/observable.h"
 #include "platform/controls/window.h"
 
