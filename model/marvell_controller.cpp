@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "model/block_queries.h"
 #include "model/guard.h"
 #include "model/library_binding.h"
 #include "model/model_clock.h"
@@ -235,6 +236,18 @@ MV_U8 MarvellController::wipeDisks() {
         }
     }
     return 0;
+}
+
+void MarvellController::freeDiskForRebuild(std::uint16_t hdid, int keepVdid) {
+    const auto blocks = guarded(std::optional<std::vector<MV_U16>>(),
+                                [&] { return lookUpDiskBlocks(adapterId(), hdid); });
+    for (MV_U16 block : blocks.value_or(std::vector<MV_U16>())) {
+        const auto owner =
+            guarded(std::optional<BlockOwner>(), [&] { return lookUpBlock(adapterId(), block); });
+        if (owner && owner->assigned && owner->logicalDisk != keepVdid) {
+            controllerLibrary().MV_LD_Delete(adapterId(), owner->logicalDisk, 1);
+        }
+    }
 }
 
 MV_U8 MarvellController::autoRebuild(bool on) {

@@ -2,9 +2,6 @@
 #include <exception>
 
 #include "app/app_delegate.h"
-#include "model/block_queries.h"
-#include "model/guard.h"
-#include "model/library_binding.h"
 #include "platform/controls/menu_item.h"
 #include "platform/controls/modal_response.h"
 #include "platform/controls/pop_up_button.h"
@@ -83,25 +80,8 @@ void AppDelegate::doRebuildRAID(const std::shared_ptr<MarvellRAIDSet>& set,
 
     MV_U8 status = 0;
     try {
-        // Free the disk: delete every other volume that has a block on it.
-        const auto blocks = fController_
-                                ? guarded(std::optional<std::vector<MV_U16>>(),
-                                          [&] {
-                                              return lookUpDiskBlocks(
-                                                  static_cast<MV_U8>(fController_->cid()), hdid);
-                                          })
-                                : std::nullopt;
-        for (MV_U16 block : blocks.value_or(std::vector<MV_U16>())) {
-            if (!fController_) {
-                break;
-            }
-            const auto owner = guarded(std::optional<BlockOwner>(), [&] {
-                return lookUpBlock(static_cast<MV_U8>(fController_->cid()), block);
-            });
-            if (owner && owner->assigned && owner->logicalDisk != set->vdid()) {
-                controllerLibrary().MV_LD_Delete(static_cast<MV_U8>(fController_->cid()),
-                                                 owner->logicalDisk, 1);
-            }
+        if (fController_) {
+            fController_->freeDiskForRebuild(hdid, set->vdid());
         }
         status = set->rebuild(hdid);
     } catch (const std::exception&) {

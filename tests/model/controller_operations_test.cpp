@@ -271,6 +271,43 @@ TEST_F(ControllerOperations, AutoRebuildChangesOnlyByteOne) {
     }
 }
 
+// Before a rebuild the replacement disk is freed: every other volume with a
+// block on it goes; the volume being rebuilt and free blocks stay.
+TEST_F(ControllerOperations, FreeingADiskDeletesTheOtherVolumesOnIt) {
+    HD_Block_Info list{};
+    list.BlockCount = 4;
+    const MV_U16 ids[] = {10, 11, 12, 13};
+    std::memcpy(list.BlockIDs, ids, sizeof ids);
+    auto owned = [](MV_U16 volume, bool assigned) {
+        Block_Info b{};
+        b.HDID = 3;
+        b.Flags = assigned ? MV_BLOCK_FLAG_ASSIGNED : 0;
+        b.LDID = volume;
+        return b;
+    };
+    EXPECT_CALL(library, MV_BLK_GetHDBlock(2, _)).WillOnce(replyRecord(list));
+    EXPECT_CALL(library, MV_BLK_GetInfo(2, _))
+        .WillOnce(replyRecord(owned(5, true)))
+        .WillOnce(replyRecord(owned(1, true)))   // the volume being rebuilt
+        .WillOnce(replyRecord(owned(6, false)))  // a free block
+        .WillOnce(Throw(std::runtime_error("lookup raised")));
+    EXPECT_CALL(library, MV_LD_Delete(2, 5, 1)).WillOnce(Return(4));  // status not looked at
+    controller->freeDiskForRebuild(3, 1);
+}
+
+TEST_F(ControllerOperations, FreeingADiskLetsAFailedDeletionThrough) {
+    HD_Block_Info list{};
+    list.BlockCount = 1;
+    list.BlockIDs[0] = 10;
+    Block_Info b{};
+    b.Flags = MV_BLOCK_FLAG_ASSIGNED;
+    b.LDID = 5;
+    EXPECT_CALL(library, MV_BLK_GetHDBlock(2, _)).WillOnce(replyRecord(list));
+    EXPECT_CALL(library, MV_BLK_GetInfo(2, _)).WillOnce(replyRecord(b));
+    EXPECT_CALL(library, MV_LD_Delete(2, 5, 1)).WillOnce(Throw(std::runtime_error("raised")));
+    EXPECT_THROW(controller->freeDiskForRebuild(3, 1), std::runtime_error);
+}
+
 // A library whose settings record is larger than ours writes past 64 bytes;
 // that must land in room of ours and go back to the library unchanged.
 TEST_F(ControllerOperations, AutoRebuildLeavesRoomForALargerRecord) {
