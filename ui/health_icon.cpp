@@ -1,11 +1,6 @@
 #include "ui/health_icon.h"
 
-#include "app/app_delegate.h"
 #include "model/library_status.h"
-#include "platform/controls/bundle.h"
-#include "platform/controls/image.h"
-#include "platform/controls/image_view.h"
-#include "ui/localized.h"
 
 HealthVerdict healthVerdict(bool hasController, const std::vector<int>& setStatuses) {
     if (!hasController) {
@@ -62,27 +57,4 @@ std::string healthDescriptionKey(HealthVerdict verdict) {
             break;
     }
     return "HEALTH_NO_ENCLOSURE";
-}
-
-void AppDelegate::setStatusIcon() {
-    std::vector<int> statuses;
-    if (fController_) {
-        for (const auto& set : fController_->raidSets()) {
-            if (set) {
-                statuses.push_back(set->status());
-            }
-        }
-    }
-    const HealthVerdict verdict = healthVerdict(fController_ != nullptr, statuses);
-    const std::string icon = healthIconName(verdict);
-
-    const auto& bundle = platform::Bundle::mainBundle();
-    // A missing icon file still gives an (empty) image naming what was wanted,
-    // so the view shows nothing rather than a stale verdict.
-    const auto path =
-        bundle.pathForResource(icon, "png").value_or(bundle.resourcePath() / (icon + ".png"));
-    if (statusImage_) {
-        statusImage_->setImage(platform::Image::initWithContentsOfFile(path));
-        statusImage_->setToolTip(localized(healthDescriptionKey(verdict)));
-    }
 }

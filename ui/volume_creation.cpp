@@ -1,19 +1,19 @@
-#include "app/app_delegate.h"
+// The sheet's "Configure Now": two warnings, then the change of layout.
+#include "model/library_status.h"
 #include "platform/controls/modal_response.h"
-#include "platform/controls/text_field.h"
+#include "ui/configuration_sheet.h"
 #include "ui/localized.h"
 #include "ui/warning_alert.h"
 
 namespace {
+// What the success alert offers to open: the desktop's disk tool.
 constexpr const char* kDiskUtility = "Disk Utility";
-// Reported when there is no controller to configure: nothing was done, and
-// that must not read as success.
-constexpr MV_U8 kNoControllerStatus = 255;
 }  // namespace
 
-void AppDelegate::doConfigure(platform::Object* sender) {
+void ConfigurationSheet::doConfigure(platform::Object* sender) {
     const int layout = selectedLayout();
-    const std::size_t diskCount = fController_ ? fController_->disks().size() : 0;
+    const auto& controller = devices_.fController();
+    const std::size_t diskCount = controller ? controller->disks().size() : 0;
     if (layout != kLayoutIndividualDisks && diskCount < 2) {
         runWarningAlert({"OK"}, localized("ERROR_NEEDTWODISKS_TITLE"),
                         localized("ERROR_NEEDTWODISKS_BODY"));
@@ -38,14 +38,16 @@ void AppDelegate::doConfigure(platform::Object* sender) {
     doCancel(sender);
 }
 
-void AppDelegate::doCreateRAID(const std::string& volumeName, std::int64_t type) {
-    MV_U8 status = kNoControllerStatus;
-    if (fController_) {
-        status = type == kLayoutIndividualDisks ? fController_->deleteVD()
-                                                : fController_->createVD(volumeName, type);
+void ConfigurationSheet::doCreateRAID(const std::string& volumeName, std::int64_t type) {
+    // Reported when there is no controller to configure: nothing was done,
+    // and that must not read as success.
+    MV_U8 status = library_status::kRaised;
+    if (const auto& controller = devices_.fController()) {
+        status = type == kLayoutIndividualDisks ? controller->deleteVD()
+                                                : controller->createVD(volumeName, type);
     }
 
-    if (status != 0) {
+    if (status != library_status::kSuccess) {
         runWarningAlert({"OK"}, localized("ERROR_SETCONFIG_TITLE"),
                         localizedFormat("ERROR_SETCONFIG_BODY", {status}));
     } else if (runWarningAlert({"DONE", "DISKUTILITY"}, localized("SUCCESS_TITLE"),
@@ -55,5 +57,7 @@ void AppDelegate::doCreateRAID(const std::string& volumeName, std::int64_t type)
                launchApplication) {
         launchApplication(kDiskUtility);
     }
-    queueUpdateEvent(0);
+    if (configured_) {
+        configured_();
+    }
 }

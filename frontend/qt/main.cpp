@@ -1,6 +1,6 @@
 // The application entry, as the platform's application main loop does it:
-// create the application, load the interface, create the one delegate,
-// connect its outlets and actions, and run until the application ends.
+// create the application, load the interface, create the one delegate over
+// its outlets, and run until the application ends.
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
@@ -51,8 +51,7 @@ int main(int argc, char** argv) {
     const auto hardware = frontend::attachSimulatedHardware(loop);
 
     MainInterface ui = MainInterface::build();
-    auto delegate = AppDelegate::create();
-    ui.connect(*delegate);
+    auto delegate = AppDelegate::create(ui);
     application.setDelegate(delegate);
 
     frontend::FrontEnd frontEnd(ui, application, loop);

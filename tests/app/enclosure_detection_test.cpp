@@ -17,7 +17,7 @@ TEST_F(EnclosureDetection, EnclosurePresentAtStartupGivesOneRescan) {
     h.enclosureWithVolume(MV_LD_MODE_RAID1);
     h.plugEnclosure(0);
     h.launch();
-    EXPECT_EQ(h.driver.runLoop().pendingPerformCount(h.delegate.get(), "scanForControllers"), 1u);
+    EXPECT_TRUE(h.delegate->refresh().rescanPending());
     h.advance(1);
     EXPECT_EQ(rescans(), 1);
     h.advance(10);
@@ -124,7 +124,7 @@ TEST_F(EnclosureDetection, EnclosureDisksPresentAtStartupRequestAnUpdate) {
     h.tree.addDisk("disk4", AppHarness::busPath(0));
     h.launch();
     h.driver.runUntilIdle();
-    EXPECT_EQ(h.driver.runLoop().pendingPerformCount(h.delegate.get(), "updateDevice"), 1u);
+    EXPECT_TRUE(h.delegate->refresh().updatePending());
 }
 
 TEST_F(EnclosureDetection, DiskArrivalIsDeliveredInTheDefaultModeOnly) {
@@ -183,12 +183,12 @@ TEST(IsEnclosureDisk, ComparesBothPropertiesByteForByte) {
 
 TEST(Registration, UnregisterReleasesEachHandleOnlyIfPresent) {
     AppHarness h;
-    h.delegate->unregisterForNotifications();  // nothing registered: nothing happens
+    h.delegate->enclosure().unregisterForNotifications();  // nothing registered: nothing happens
     h.launch();
     EXPECT_EQ(h.tree.liveHandleCount(), 2u);
-    h.delegate->unregisterForNotifications();
+    h.delegate->enclosure().unregisterForNotifications();
     EXPECT_EQ(h.tree.liveHandleCount(), 0u);
-    EXPECT_EQ(h.delegate->notificationObject(), nullptr);
+    EXPECT_EQ(h.delegate->enclosure().notificationObject(), nullptr);
 
     // No more rescans for the enclosure once torn down.
     h.advance(1);

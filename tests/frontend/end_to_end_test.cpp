@@ -79,8 +79,7 @@ class EndToEnd : public ::testing::Test {
         ASSERT_TRUE(library->isLoaded()) << library->loadError();
         boundLibrary.emplace(library);
 
-        delegate = AppDelegate::create();
-        ui.connect(*delegate);
+        delegate = AppDelegate::create(ui);
         application.setDelegate(delegate);
         hardware = attachSimulatedHardware(loop);
         ASSERT_NE(hardware, nullptr);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -14,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/app_delegate.h"
 #include "frontend_test_support.h"
@@ -30,11 +29,10 @@ class FrontEndTest : public ::testing::Test {
     platform::ManualClock clock;
     platform::RunLoop loop{clock};
     MainInterface ui = MainInterface::build();
-    std::shared_ptr<AppDelegate> delegate = AppDelegate::create();
+    std::shared_ptr<AppDelegate> delegate = AppDelegate::create(ui);
     std::unique_ptr<FrontEnd> frontEnd;
 
     void SetUp() override {
-        ui.connect(*delegate);
         application.setDelegate(delegate);
         frontEnd = std::make_unique<FrontEnd>(ui, application, loop);
         ui.window->makeKeyAndOrderFront(nullptr);
@@ -108,7 +106,8 @@ TEST_F(FrontEndTest, KeyboardAndScreenReaders) {
     for (auto* label : frontEnd->mainWindow()->findChildren<QLabel*>() +
                            frontEnd->sheet()->findChildren<QLabel*>()) {
         if (label->buddy() != nullptr) {
-            EXPECT_TRUE(label->text().contains(QLatin1Char('&'))) << label->objectName().toStdString();
+            EXPECT_TRUE(label->text().contains(QLatin1Char('&')))
+                << label->objectName().toStdString();
         }
     }
     for (const char* value : {"type", "capacity", "status", "disks"}) {

@@ -293,7 +293,7 @@ TEST_F(Configuration, DiskUtilityIsOpenedOnlyFromItsButton) {
 TEST_F(Configuration, NoControllerIsReportedAsAFailure) {
     h.launchAndSettle();
     h.alerts->answer(kFirst);
-    h.delegate->doCreateRAID("Name", AppDelegate::kLayoutIndividualDisks);
+    h.delegate->sheet().doCreateRAID("Name", AppDelegate::kLayoutIndividualDisks);
     ASSERT_EQ(h.alerts->shown().size(), 1u);
     EXPECT_EQ(h.alerts->shown()[0].messageText, "ERROR_SETCONFIG_TITLE");
     EXPECT_EQ(h.alerts->shown()[0].informativeText, "ERROR_SETCONFIG_BODY 255");

@@ -85,7 +85,7 @@ TEST(HealthIconEdges, TimerTicksDoNotChangeTheIcon) {
     h.advance(10);
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_DEGRADE");
     EXPECT_EQ(h.icon(), kIconOk);
-    h.delegate->queueUpdateEvent(0);
+    h.delegate->refresh().queueUpdateEvent(0);
     h.driver.runUntilIdle();
     EXPECT_EQ(h.icon(), kIconWarning);
 }
