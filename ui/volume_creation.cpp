@@ -1,5 +1,6 @@
 // The sheet's "Configure Now": two warnings, then the change of layout.
 #include "model/library_status.h"
+#include "platform/controls/application.h"
 #include "platform/controls/modal_response.h"
 #include "ui/configuration_sheet.h"
 #include "ui/localized.h"
@@ -43,6 +44,9 @@ void ConfigurationSheet::doCreateRAID(const std::string& volumeName, std::int64_
     // and that must not read as success.
     MV_U8 status = library_status::kRaised;
     if (const auto& controller = devices_.fController()) {
+        // The change blocks the window for seconds: show it busy, drawn
+        // without the alert that just closed.
+        const platform::Application::BusyScope busy;
         status = type == kLayoutIndividualDisks ? controller->deleteVD()
                                                 : controller->createVD(volumeName, type);
     }

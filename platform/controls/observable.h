@@ -28,6 +28,7 @@ enum class Change {
     Active,         // the application was activated
     Modal,          // a modal session began or ended
     Terminated,
+    Busy,  // the application began or stopped being busy
     Other,
 };
 

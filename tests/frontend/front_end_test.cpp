@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCursor>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,6 +129,17 @@ TEST_F(FrontEndTest, KeyboardAndScreenReaders) {
 
     QApplication::setActiveWindow(frontEnd->mainWindow());
     EXPECT_EQ(frontEnd->mainWindow()->focusWidget(), frontEnd->outlet<QWidget>("devicePicker"));
+}
+
+TEST_F(FrontEndTest, ABusyApplicationShowsTheBusyCursor) {
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    {
+        const platform::Application::BusyScope busy;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        const platform::Application::BusyScope nested;
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(FrontEndTest, ControlQQuits) {

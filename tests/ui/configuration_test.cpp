@@ -145,6 +145,43 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     EXPECT_TRUE(h.updatePending());
 }
 
+// The change blocks the window for seconds: it is shown busy from after the
+// last warning closed until the change is done, and repainted first.
+TEST_F(Configuration, TheWindowIsBusyWhileTheChangeBlocks) {
+    launchWith(2, /*withVolume=*/true);
+    openSheetWith(AppDelegate::kLayoutRAID1);
+    std::vector<std::string> notBusy;
+    h.library->fault = [&](const std::string& op) -> std::optional<MV_U8> {
+        if (!h.app().isBusy()) {
+            notBusy.push_back(op);
+        }
+        return std::nullopt;
+    };
+    std::size_t alertsWhenBusyBegan = 0;
+    bool modalWhenBusyBegan = true;
+    auto observation = h.app().observe([&](platform::Observable&, platform::Change what) {
+        if (what == platform::Change::Busy && h.app().isBusy()) {
+            alertsWhenBusyBegan = h.alerts->shown().size();
+            modalWhenBusyBegan = h.app().isModal();
+        }
+    });
+    h.alerts->answer(kSecond);
+    h.alerts->answer(kSecond);
+    h.alerts->answerWith([&](const platform::Alert&) {
+        EXPECT_FALSE(h.app().isBusy()) << "the result is not shown busy";
+        return kFirst;
+    });
+    h.ui.configNowButton->performClick();
+
+    EXPECT_EQ(alertsWhenBusyBegan, 2u);
+    EXPECT_FALSE(modalWhenBusyBegan);
+    for (const auto& op : notBusy) {
+        EXPECT_TRUE(op.rfind("MV_LD_", 0) != 0 && op.rfind("MV_PD_Wipe", 0) != 0)
+            << op << " ran without the busy cursor";
+    }
+    EXPECT_FALSE(h.app().isBusy());
+}
+
 struct Refusal {
     const char* what;
     std::vector<platform::ModalResponse> answers;
