@@ -11,6 +11,7 @@ constexpr std::string_view kHelp =
     "Shows the volumes and disks of a Norvik Duo Thunderbolt RAID enclosure, and\n"
     "configures and rebuilds them.\n"
     "\n"
+    "      --simulator use the simulated enclosure instead of the hardware\n"
     "  -h, --help      print this help and exit\n"
     "  -V, --version   print the version and exit\n"
     "\n"

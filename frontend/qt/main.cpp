@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/app_delegate.h"
+#include "backends/backend_choice.h"
 #include "frontend/qt/command_line.h"
 #include "frontend/qt/front_end.h"
-#include "frontend/qt/simulated_hardware.h"
 #include "frontend/qt/termination_signals.h"
 #include "platform/controls/application.h"
 #include "platform/controls/bundle.h"
@@ -37,6 +39,9 @@ int main(int argc, char** argv) {
     if (const auto status = frontend::answerInformationalOptions(argc, argv, std::cout)) {
         return *status;
     }
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const bool simulator = backends::takeSimulatorFlag(args);
+
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norvik RAID Utility"));
     QGuiApplication::setDesktopFileName(QStringLiteral("norvik-raid-utility"));
@@ -48,7 +53,11 @@ int main(int argc, char** argv) {
     platform::RunLoop loop(clock);
     platform::Application& application = platform::Application::sharedApplication();
     // Before launching, so the enclosure is there when the delegate looks.
-    const auto hardware = frontend::attachSimulatedHardware(loop);
+    const backends::Backends chosen =
+        backends::chooseBackends(backends::BackendRequest::fromEnvironment(simulator), loop);
+    if (!chosen.libraryProblem.empty()) {
+        std::cerr << "norvik-raid-utility: " << chosen.libraryProblem << "\n";
+    }
 
     MainInterface ui = MainInterface::build();
     auto delegate = AppDelegate::create(ui);

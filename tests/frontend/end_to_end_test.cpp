@@ -25,8 +25,8 @@
 #include <cstdlib>
 
 #include "app/app_delegate.h"
+#include "backends/backend_choice.h"
 #include "frontend/qt/front_end.h"
-#include "frontend/qt/simulated_hardware.h"
 #include "frontend_test_support.h"
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
@@ -59,11 +59,11 @@ class EndToEnd : public ::testing::Test {
     platform::Application& application = scoped.application();
     platform::devices::DeviceTree tree;
     platform::devices::DeviceTree::Scope treeScope{tree};
-    std::shared_ptr<LoadedLibrary> library;
-    std::optional<ScopedControllerLibrary> boundLibrary;
+    // Restores the process-wide library when the test ends.
+    ScopedControllerLibrary boundLibrary{nullptr};
+    backends::Backends chosen;
     MainInterface ui = MainInterface::build();
     std::shared_ptr<AppDelegate> delegate;
-    std::shared_ptr<platform::RunLoopSource> hardware;
     std::unique_ptr<FrontEnd> frontEnd;
     QStringList alertsSeen;
 
@@ -75,14 +75,14 @@ class EndToEnd : public ::testing::Test {
         sim({"rebuild-time", std::to_string(kRebuildSeconds)});
         sim({"auto-rebuild", "off"});
 
-        library = std::make_shared<LoadedLibrary>(LoadedLibrary::defaultPath());
-        ASSERT_TRUE(library->isLoaded()) << library->loadError();
-        boundLibrary.emplace(library);
+        // The environment alone asks for the simulator, as it does for a user.
+        chosen = backends::chooseBackends(backends::BackendRequest::fromEnvironment(false), loop);
+        ASSERT_EQ(chosen.kind, backends::BackendKind::Simulator);
+        ASSERT_TRUE(chosen.libraryProblem.empty()) << chosen.libraryProblem;
 
         delegate = AppDelegate::create(ui);
         application.setDelegate(delegate);
-        hardware = attachSimulatedHardware(loop);
-        ASSERT_NE(hardware, nullptr);
+        ASSERT_NE(chosen.devices, nullptr);
         frontEnd = std::make_unique<FrontEnd>(ui, application, loop);
         ASSERT_TRUE(frontEnd->unboundOutlets().empty());
         ui.window->makeKeyAndOrderFront(nullptr);
@@ -91,7 +91,7 @@ class EndToEnd : public ::testing::Test {
 
     void TearDown() override {
         application.terminate(nullptr);
-        loop.removeSource(hardware);
+        loop.removeSource(chosen.devices);
         frontEnd.reset();
         ::unsetenv("NORVIK_SIM_WORLD");
     }

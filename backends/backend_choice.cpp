@@ -1,0 +1,78 @@
+#include "backends/backend_choice.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <sstream>
+
+#include "backends/library_paths.h"
+#include "model/library_binding.h"
+#include "model/loaded_library.h"
+#include "sim/feed/device_feed.h"
+#include "sim/world_location.h"
+#include "sim/world_store.h"
+
+namespace backends {
+
+BackendRequest BackendRequest::fromEnvironment(bool simulatorFlag) {
+    const char* world = std::getenv("NORVIK_SIM_WORLD");
+    return BackendRequest{simulatorFlag || (world && *world)};
+}
+
+bool takeSimulatorFlag(std::vector<std::string>& args) {
+    const auto end = std::remove(args.begin(), args.end(), std::string("--simulator"));
+    const bool found = end != args.end();
+    args.erase(end, args.end());
+    return found;
+}
+
+namespace {
+
+std::shared_ptr<LoadedLibrary> loadLibrary(const std::filesystem::path& path,
+                                           std::string& problem) {
+    // The loader's own message goes nowhere: the problem is said once, by the caller.
+    std::ostringstream quiet;
+    auto library = std::make_shared<LoadedLibrary>(path, quiet);
+    if (!library->isLoaded()) {
+        problem = library->loadError();
+    }
+    return library;
+}
+
+std::shared_ptr<platform::RunLoopSource> followSimulatedWorld(platform::RunLoop& loop,
+                                                              platform::devices::DeviceTree& tree) {
+    try {
+        auto store = std::make_shared<sim::WorldStore>(sim::worldLocation());
+        auto feed = sim::DeviceFeed::create(store, tree);
+        loop.addSource(feed, platform::kCommonModes);
+        return feed;
+    } catch (const std::exception& e) {
+        std::cerr << "norvik-raid: cannot follow the simulated enclosure: " << e.what() << "\n";
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+Backends chooseBackends(const BackendRequest& request,
+                        platform::RunLoop& loop,
+                        platform::devices::DeviceTree& tree) {
+    Backends chosen;
+    if (request.simulator) {
+        chosen.kind = BackendKind::Simulator;
+        chosen.library = loadLibrary(simulatorLibraryPath(), chosen.libraryProblem);
+        chosen.devices = followSimulatedWorld(loop, tree);
+    } else {
+        chosen.kind = BackendKind::Hardware;
+        chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
+        if (!chosen.libraryProblem.empty()) {
+            chosen.libraryProblem +=
+                "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
+        }
+    }
+    bindControllerLibrary(chosen.library);
+    return chosen;
+}
+
+}  // namespace backends

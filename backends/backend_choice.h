@@ -1,0 +1,51 @@
+// The one place that decides which controller library and which device source
+// a program works with. Every executable asks here, so the window, the
+// command-line companion and the tests agree on what "the enclosure" is:
+//
+//   simulator  the simulator's libmv_api.so and its world feed, when the user
+//              asks for it (--simulator, or NORVIK_SIM_WORLD set);
+//   hardware   the vendor's libmv_api.so and the machine's own devices.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/controller_library.h"
+#include "platform/devices/device_tree.h"
+#include "platform/runloop/run_loop.h"
+
+namespace backends {
+
+enum class BackendKind { Simulator, Hardware };
+
+struct BackendRequest {
+    bool simulator = false;
+
+    // The simulator when `simulatorFlag` was given or NORVIK_SIM_WORLD is set.
+    static BackendRequest fromEnvironment(bool simulatorFlag);
+};
+
+// Removes every "--simulator" from `args` and says whether there was one.
+bool takeSimulatorFlag(std::vector<std::string>& args);
+
+struct Backends {
+    BackendKind kind = BackendKind::Hardware;
+    // Bound as the process-wide controller library by chooseBackends().
+    std::shared_ptr<ControllerLibrary> library;
+    // Keeps the device tree in step with the machine (or the simulated world);
+    // already on the loop in the common modes. Null when there is none.
+    std::shared_ptr<platform::RunLoopSource> devices;
+    // Empty, or one sentence for the user: what is missing and where it belongs.
+    std::string libraryProblem;
+};
+
+// Loads the chosen library, binds it process-wide, and puts the chosen device
+// source on `loop`, feeding `tree`. Never throws: what cannot be set up is
+// left null and said in libraryProblem (or on stderr for the device source).
+Backends chooseBackends(
+    const BackendRequest& request,
+    platform::RunLoop& loop,
+    platform::devices::DeviceTree& tree = platform::devices::DeviceTree::current());
+
+}  // namespace backends
