@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "model/adapter_config_buffer.h"
 #include "model/block_queries.h"
 #include "model/guard.h"
 #include "model/library_binding.h"
@@ -52,17 +53,6 @@ MV_U8 walkList(Call&& call, Take&& take) {
         request.setStartingIndex(index);
     }
 }
-
-// The adapter settings record as the library reads and writes it: our 64-byte
-// record at the front of a zeroed buffer far larger than it.
-struct AdapterConfigBuffer {
-    static constexpr std::size_t kSize = 4096;
-    static_assert(kSize >= 16 * sizeof(Adapter_Config));
-    alignas(Adapter_Config) unsigned char bytes[kSize];
-
-    // Handed to the library only; byte 1 is read and written as a byte.
-    Adapter_Config* record() { return reinterpret_cast<Adapter_Config*>(bytes); }
-};
 
 // Messages to nil answered 0.
 int hdidOf(const std::shared_ptr<MarvellDisk>& disk) {
