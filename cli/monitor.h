@@ -14,7 +14,7 @@
 #include "cli/health.h"
 #include "cli/monitor_events.h"
 #include "cli/rebuild_tracker.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 #include "platform/devices/device_types.h"
 #include "platform/devices/disk_arrival.h"
 #include "platform/devices/registry.h"

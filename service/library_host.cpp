@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "model/adapter_config_buffer.h"
+
 namespace service {
 
 namespace {
@@ -153,16 +155,36 @@ RecordReply LibraryHost::adapterInfo(MV_U8 adapterId) {
     return readRecord("MV_Adapter_GetInfo", adapterId, &ControllerLibrary::MV_Adapter_GetInfo);
 }
 
+// The settings record's true size is the library's, so it only ever sees a
+// large zeroed buffer of ours; clients exchange our 64 bytes at its front.
 RecordReply LibraryHost::adapterConfig(MV_U8 adapterId) {
-    return readRecord("MV_Adapter_GetConfig", adapterId, &ControllerLibrary::MV_Adapter_GetConfig);
+    requireAdapter(adapterId);
+    AdapterConfigBuffer config{};
+    RecordReply reply;
+    {
+        auto armed = watchdog_.arm("MV_Adapter_GetConfig");
+        reply.status = library_.MV_Adapter_GetConfig(adapterId, &reply.out, config.record());
+    }
+    reply.record.assign(config.bytes, config.bytes + sizeof(Adapter_Config));
+    return reply;
 }
 
 MV_U8 LibraryHost::setAdapterConfig(MV_U8 adapterId, std::span<const unsigned char> record) {
     refuseIf(refuseAdapterConfig(record));
     requireAdapter(adapterId);
-    auto config = recordFrom<Adapter_Config>(record);
+    // What the library keeps beyond our 64 bytes is written back as it was read.
+    AdapterConfigBuffer config{};
+    MV_U8 unread = 0;
+    {
+        auto armed = watchdog_.arm("MV_Adapter_GetConfig");
+        const MV_U8 status = library_.MV_Adapter_GetConfig(adapterId, &unread, config.record());
+        if (status != 0) {
+            return status;
+        }
+    }
+    std::memcpy(config.bytes, record.data(), sizeof(Adapter_Config));
     auto armed = watchdog_.arm("MV_Adapter_SetConfig");
-    return library_.MV_Adapter_SetConfig(adapterId, &config);
+    return library_.MV_Adapter_SetConfig(adapterId, config.record());
 }
 
 RequestReply LibraryHost::request(RequestOperation operation,

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 
@@ -19,15 +19,16 @@ enum class Change {
     Items,      // a menu's entries, a matrix's cells, a pop-up's menu
     Selection,  // a pop-up's selected item, a matrix's selected cell, a field's selection
     StringValue,
-    ToolTip,
     Formatter,
     Image,
+    ToolTip,
     Visible,
     Sheet,          // a sheet was attached to or detached from a window
     DefaultButton,  // a window's default button cell
     Active,         // the application was activated
     Modal,          // a modal session began or ended
     Terminated,
+    Busy,  // the application began or stopped being busy
     Other,
 };
 

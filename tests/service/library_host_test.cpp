@@ -115,6 +115,42 @@ TEST_F(LibraryHostTest, ReturnsTheAdapterRecordAndTheCountBesideIt) {
     EXPECT_EQ(device, 0x9230);
 }
 
+// A library whose settings record is larger than ours writes past 64 bytes;
+// the room is the service's, and what it keeps there goes back unchanged.
+TEST_F(LibraryHostTest, ReadsAndWritesTheSettingsThroughRoomLargerThanTheRecord) {
+    constexpr std::size_t kLibraryRecord = 1024;
+    std::vector<unsigned char> stored(kLibraryRecord, 0x5A);
+    stored[1] = 0;
+    EXPECT_CALL(library, MV_Adapter_GetConfig(0, _, _))
+        .Times(2)
+        .WillRepeatedly([&](MV_U8, MV_U8* out, Adapter_Config* config) {
+            *out = 1;
+            std::memcpy(config, stored.data(), kLibraryRecord);
+            return MV_U8{0};
+        });
+    EXPECT_CALL(library, MV_Adapter_SetConfig(0, _)).WillOnce([&](MV_U8, Adapter_Config* config) {
+        std::memcpy(stored.data(), config, kLibraryRecord);
+        return MV_U8{0};
+    });
+
+    auto reply = host.adapterConfig(0);
+    EXPECT_EQ(reply.status, 0);
+    ASSERT_EQ(reply.record.size(), sizeof(Adapter_Config));
+    EXPECT_EQ(reply.record[1], 0);
+
+    reply.record[1] = 1;
+    EXPECT_EQ(host.setAdapterConfig(0, reply.record), 0);
+    EXPECT_EQ(stored[1], 1);
+    for (std::size_t i = sizeof(Adapter_Config); i < kLibraryRecord; ++i) {
+        ASSERT_EQ(stored[i], 0x5A) << "byte " << i;
+    }
+}
+
+TEST_F(LibraryHostTest, ChangesNoSettingsItCouldNotReadFirst) {
+    EXPECT_CALL(library, MV_Adapter_GetConfig(0, _, _)).WillOnce(Return(9));
+    EXPECT_EQ(host.setAdapterConfig(0, Bytes(sizeof(Adapter_Config))), 9);
+}
+
 TEST_F(LibraryHostTest, PassesWhatTheLibraryRaisesOn) {
     EXPECT_CALL(library, MV_LD_StartRebuild(0, 1, 2)).WillOnce([](MV_U8, MV_U16, MV_U16) -> MV_U8 {
         throw std::runtime_error("raised");
