@@ -35,7 +35,7 @@ Monitor::~Monitor() {
 
 void Monitor::start() {
     readNow();
-    timer_ = platform::Timer::create(interval_, true, [this](platform::Timer&) { readNow(); });
+    timer_ = platform::Timer::createRepeating(interval_, [this](platform::Timer&) { readNow(); });
     loop_.addTimer(timer_, platform::Mode::Default);
     watchDevices();
 }

@@ -19,6 +19,7 @@
 #include "platform/devices/disk_arrival.h"
 #include "platform/devices/registry.h"
 #include "platform/runloop/run_loop.h"
+#include "platform/runloop/timer.h"
 
 namespace cli {
 
