@@ -9,6 +9,7 @@
 #include "backends/library_paths.h"
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
+#include "platform/devices/udev_device_source.h"
 #include "sim/feed/device_feed.h"
 #include "sim/world_location.h"
 #include "sim/world_store.h"
@@ -53,6 +54,19 @@ std::shared_ptr<platform::RunLoopSource> followSimulatedWorld(platform::RunLoop&
     }
 }
 
+std::shared_ptr<platform::RunLoopSource> followMachine(platform::RunLoop& loop,
+                                                       platform::devices::DeviceTree& tree) {
+    std::ostringstream problem;
+    auto source = platform::devices::UdevDeviceSource::create(tree, problem);
+    if (!problem.str().empty()) {
+        std::cerr << "norvik-raid: " << problem.str();
+    }
+    if (source) {
+        loop.addSource(source, platform::kCommonModes);
+    }
+    return source;
+}
+
 }  // namespace
 
 Backends chooseBackends(const BackendRequest& request,
@@ -66,6 +80,7 @@ Backends chooseBackends(const BackendRequest& request,
     } else {
         chosen.kind = BackendKind::Hardware;
         chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
+        chosen.devices = followMachine(loop, tree);
         if (!chosen.libraryProblem.empty()) {
             chosen.libraryProblem +=
                 "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
