@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
@@ -82,6 +83,11 @@ Backends chooseBackends(const BackendRequest& request,
         chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
         chosen.devices = followMachine(loop, tree);
         if (!chosen.libraryProblem.empty()) {
+            // A missing file needs no loader message: only where it belongs.
+            std::error_code ignored;
+            if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
+                chosen.libraryProblem = "the vendor's controller library is missing";
+            }
             chosen.libraryProblem +=
                 "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
         }
