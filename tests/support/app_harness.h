@@ -50,7 +50,8 @@ class AppTestResources {
             "HD_STATUS_UNKNOWN": "HD_STATUS_UNKNOWN %d",
             "LD_STATUS_UNKNOWN": "LD_STATUS_UNKNOWN %d",
             "LD_MODE_UNKNOWN": "LD_MODE_UNKNOWN %d",
-            "VOLUME_NAME_UNREADABLE": "VOLUME_NAME_UNREADABLE %d"
+            "VOLUME_NAME_UNREADABLE": "VOLUME_NAME_UNREADABLE %d",
+            "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@"
         })";
         for (const char* icon :
              {"icon_healthcheck_ok", "icon_healthcheck_warning", "icon_healthcheck_wrong"}) {
