@@ -27,26 +27,37 @@ std::string property(udev_device* device, const char* name) {
     return std::string(orEmpty(udev_device_get_property_value(device, name)));
 }
 
-// An identity from its sysfs attribute, else from the udev property that
-// carries the pair it belongs to (PCI_ID, PCI_SUBSYS_ID).
+// An identity from the pair the kernel's uevent file carries (PCI_ID,
+// PCI_SUBSYS_ID: already read with the device), else from its own sysfs
+// attribute ("vendor", "subsystem_device", ...).
 std::optional<std::uint16_t> pciId(udev_device* device,
                                    const char* attributeName,
                                    const char* pairProperty,
                                    bool second) {
-    if (auto id = sysfs::parseHexId(attribute(device, attributeName))) {
-        return id;
+    if (const auto pair = sysfs::parseIdPair(property(device, pairProperty))) {
+        return second ? pair->second : pair->first;
     }
-    const auto pair = sysfs::parseIdPair(property(device, pairProperty));
-    if (!pair) {
-        return std::nullopt;
-    }
-    return second ? pair->second : pair->first;
+    return sysfs::parseHexId(attribute(device, attributeName));
 }
 
 void putText(PropertyTable& properties, const char* key, const std::string& value) {
     if (!value.empty()) {
         properties[key] = facts::text(value);
     }
+}
+
+// Model, serial and size of a whole disk, as far as sysfs and udev tell them.
+PropertyTable diskFacts(udev_device* device) {
+    PropertyTable facts;
+    const std::string model = attribute(device, "device/model");
+    putText(facts, facts::kModel, model.empty() ? property(device, "ID_MODEL") : model);
+    const std::string serial = property(device, "ID_SERIAL_SHORT");
+    putText(facts, facts::kSerial, serial.empty() ? attribute(device, "device/serial") : serial);
+    if (const std::string size = attribute(device, "size"); !size.empty()) {
+        const std::uint64_t sectors = std::strtoull(size.c_str(), nullptr, 10);  // of 512 bytes
+        facts[facts::kSizeBytes] = facts::littleEndian(sectors * 512, 8);
+    }
+    return facts;
 }
 
 }  // namespace
@@ -172,6 +183,16 @@ NodeId UdevDeviceSource::nearestKeptAncestor(std::string_view syspath) const {
     return kNoNode;
 }
 
+std::string UdevDeviceSource::keptPciAbove(std::string_view syspath) const {
+    for (std::string path = sysfs::parentPath(syspath); sysfs::isBelow(path, kSysDevices);
+         path = sysfs::parentPath(path)) {
+        if (pciFunctions_.contains(path)) {
+            return path;
+        }
+    }
+    return {};
+}
+
 NodeId UdevDeviceSource::keepPci(udev_device* device, bool unbound) {
     const std::string syspath = udev_device_get_syspath(device);
     const auto vendor = pciId(device, "vendor", "PCI_ID", false);
@@ -200,6 +221,9 @@ NodeId UdevDeviceSource::keepPci(udev_device* device, bool unbound) {
     const std::string name =
         vendor && product ? facts::pciServiceName(*vendor, *product) : std::string("pci-device");
     const NodeId node = keepNode(name, syspath, nearestKeptAncestor(syspath), properties);
+    if (node != kNoNode) {
+        pciFunctions_.insert(syspath);
+    }
     if (unbound && node != kNoNode) {
         tree_.removeProperty(node, facts::kDriver);
     }
@@ -221,28 +245,24 @@ void UdevDeviceSource::keepDisk(udev_device* device) {
     }
 
     std::string busPath;
-    if (udev_device* pci = udev_device_get_parent_with_subsystem_devtype(device, "pci", nullptr)) {
-        const char* pciPath = udev_device_get_syspath(pci);
-        NodeId controller = pciPath ? tree_.nodeAtPath(pciPath) : kNoNode;
-        if (controller == kNoNode && pciPath) {
+    // The controller is usually kept already (a path sorts before the paths
+    // below it, and the kernel announces it first); asking udev for the
+    // parents reads every sysfs level in between.
+    std::string pciPath = keptPciAbove(syspath);
+    NodeId controller = pciPath.empty() ? kNoNode : tree_.nodeAtPath(pciPath);
+    if (controller == kNoNode) {
+        if (udev_device* pci =
+                udev_device_get_parent_with_subsystem_devtype(device, "pci", nullptr)) {
+            pciPath = orEmpty(udev_device_get_syspath(pci));
             controller = keepPci(pci, false);
         }
-        const std::string portPath = sysfs::firstLevelBelow(orEmpty(pciPath), syspath);
-        if (controller != kNoNode && !portPath.empty() && portPath != syspath) {
+    }
+    if (controller != kNoNode) {
+        const std::string portPath = sysfs::firstLevelBelow(pciPath, syspath);
+        if (!portPath.empty() && portPath != syspath) {
             const NodeId port =
                 keepNode(portPath.substr(portPath.rfind('/') + 1), portPath, controller, {});
-            PropertyTable facts;
-            std::string model = attribute(device, "device/model");
-            putText(facts, facts::kModel, model.empty() ? property(device, "ID_MODEL") : model);
-            std::string serial = property(device, "ID_SERIAL_SHORT");
-            putText(facts, facts::kSerial,
-                    serial.empty() ? attribute(device, "device/serial") : serial);
-            std::uint64_t sectors = 0;
-            if (const std::string size = attribute(device, "size"); !size.empty()) {
-                sectors = std::strtoull(size.c_str(), nullptr, 10);
-                facts[facts::kSizeBytes] = facts::littleEndian(sectors * 512, 8);
-            }
-            if (port != kNoNode && keepNode(name, syspath, port, facts) != kNoNode) {
+            if (port != kNoNode && keepNode(name, syspath, port, diskFacts(device)) != kNoNode) {
                 busPath = syspath;
             }
         }
@@ -294,6 +314,9 @@ void UdevDeviceSource::forget(const std::string& syspath) {
     if (const NodeId node = tree_.nodeAtPath(syspath); node != kNoNode) {
         tree_.removeNode(node);
     }
+    std::erase_if(pciFunctions_, [&syspath](const std::string& path) {
+        return path == syspath || sysfs::isBelow(path, syspath);
+    });
 }
 
 }  // namespace platform::devices

@@ -20,6 +20,7 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -69,11 +70,13 @@ class UdevDeviceSource final : public RunLoopSource {
                     NodeId parent,
                     const PropertyTable& properties);
     NodeId nearestKeptAncestor(std::string_view syspath) const;
+    std::string keptPciAbove(std::string_view syspath) const;
 
     DeviceTree& tree_;
     struct udev* udev_ = nullptr;
     udev_monitor* monitor_ = nullptr;
     std::map<std::string, std::string> disks_;  // syspath → kernel name
+    std::set<std::string> pciFunctions_;        // syspaths of the PCI nodes
 };
 
 }  // namespace platform::devices

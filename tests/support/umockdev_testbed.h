@@ -19,7 +19,8 @@ class UmockdevTestbed {
     UmockdevTestbed(const UmockdevTestbed&) = delete;
     UmockdevTestbed& operator=(const UmockdevTestbed&) = delete;
 
-    // True when libudev in this process sees testbeds (the preload is there).
+    // True when libudev in this process sees this testbed (the preload library
+    // is there). umockdev keeps the first answer: ask once a testbed exists.
     static bool preloaded() { return umockdev_in_mock_environment(); }
 
     // Adds the devices of a description in umockdev's record format (one
