@@ -15,6 +15,9 @@ inline constexpr int kSlotCount = 2;
 inline constexpr std::size_t kMaxBlocksPerDisk = 16;
 inline constexpr std::size_t kMaxNameBytes = 16;
 inline constexpr double kDefaultRebuildSeconds = 120.0;
+// Records give sizes in KiB and readers turn them into bytes in 64 bits, so
+// no size may reach 2^54 KiB.
+inline constexpr std::uint64_t kMaxSizeKiB = UINT64_MAX >> 10;
 
 struct ControllerIdentity {
     std::uint16_t vendorId = 0x1B4B;

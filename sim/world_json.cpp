@@ -6,6 +6,7 @@
 
 #include "sim/enclosure_rules.h"
 #include "sim/operations.h"
+#include "sim/utf8_text.h"
 
 namespace sim {
 
@@ -86,15 +87,6 @@ std::array<T, N> version(const json& object, const char* key, const std::string&
         parts[i] = static_cast<T>(value[i].get<std::uint64_t>());
     }
     return parts;
-}
-
-bool isUtf8(const std::string& s) {
-    try {
-        (void)json(s).dump();
-        return true;
-    } catch (const json::exception&) {
-        return false;
-    }
 }
 
 // Names are the bytes the application sent, which need not be UTF-8.
@@ -248,7 +240,7 @@ Enclosure enclosureFromJson(const json& j, const std::string& where) {
         ld.name = takeName(lj, at);
         ld.mode = static_cast<RaidMode>(number(lj, "raidMode", at, 0, 1));
         ld.memberCount = static_cast<int>(number(lj, "memberCount", at, 1, MV_MAX_LD_MEMBERS));
-        ld.sizeKiB = number(lj, "sizeKiB", at, 1, std::uint64_t{1} << 60);
+        ld.sizeKiB = number(lj, "sizeKiB", at, 1, kMaxSizeKiB);
         for (const auto& bj : list(lj, "blocks", at)) {
             if (!bj.is_number_unsigned() || bj.get<std::uint64_t>() > 0xFFFF) {
                 fail(at, "lists a block that is not a block ID");

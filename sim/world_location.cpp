@@ -9,7 +9,7 @@ namespace sim {
 
 WorldLocation worldLocation() {
     if (const char* named = std::getenv("NORVIK_SIM_WORLD"); named && *named) {
-        return {named, false};
+        return {named, false, kDefaultLockWait};
     }
     std::filesystem::path dir;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
@@ -17,7 +17,7 @@ WorldLocation worldLocation() {
     } else {
         dir = "/tmp/norvik-sim-" + std::to_string(::geteuid());
     }
-    return {dir / "world.json", true};
+    return {dir / "world.json", true, kDefaultLockWait};
 }
 
 }  // namespace sim

@@ -1,7 +1,6 @@
 #include "sim/world_store.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "sim/file_kind.h"
 #include "sim/world_json.h"
 
 namespace sim {
@@ -20,23 +20,6 @@ constexpr std::size_t kMaxWorldBytes = 16 << 20;
 std::string errnoText() {
     return std::strerror(errno);
 }
-
-class FileLock {
-  public:
-    FileLock(int fd, int operation) : fd_(fd) {
-        while (::flock(fd_, operation) != 0) {
-            if (errno != EINTR) {
-                throw WorldError(std::string("cannot lock the world file: ") + errnoText());
-            }
-        }
-    }
-    ~FileLock() { ::flock(fd_, LOCK_UN); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-  private:
-    int fd_;
-};
 
 class Fd {
   public:
@@ -63,19 +46,32 @@ std::int64_t nanoseconds(const timespec& t) {
 
 WorldStore::WorldStore(WorldLocation location) : location_(std::move(location)) {}
 
-WorldStore::~WorldStore() {
-    if (lockFd_ >= 0) {
-        ::close(lockFd_);
-    }
-}
+WorldStore::~WorldStore() = default;
 
 void WorldStore::fail(const std::string& what) const {
     throw WorldError("world file " + location_.file.string() + ": " + what);
 }
 
-void WorldStore::open() {
-    if (lockFd_ >= 0) {
-        return;
+WorldLock& WorldStore::lock() {
+    if (!lock_) {
+        checkFolder();
+        lock_.emplace(location_.file, location_.lockWait);
+    }
+    return *lock_;
+}
+
+// Refuses a path that cannot hold a world before anything is created beside it.
+void WorldStore::checkFolder() {
+    if (!location_.file.has_filename()) {
+        fail("it names a directory, not a file");
+    }
+    struct stat st {};
+    if (::lstat(location_.file.c_str(), &st) == 0) {
+        if (const std::string why = whyNotRegular(st.st_mode); !why.empty()) {
+            fail(why);
+        }
+    } else if (errno != ENOENT) {
+        fail("cannot look at it: " + errnoText());
     }
     const std::filesystem::path dir =
         location_.file.has_parent_path() ? location_.file.parent_path() : ".";
@@ -90,29 +86,37 @@ void WorldStore::open() {
             }
         }
     }
+    struct stat folder {};
+    if (::stat(dir.c_str(), &folder) != 0) {
+        fail("cannot look at its folder " + dir.string() + ": " + errnoText());
+    }
+    if (!S_ISDIR(folder.st_mode)) {
+        fail("its folder " + dir.string() + " is not a directory");
+    }
+    if (folder.st_uid != ::geteuid()) {
+        fail("its folder " + dir.string() +
+             " belongs to another user; keep the world in a folder of your own");
+    }
     if (location_.requirePrivateDirectory) {
-        struct stat st {};
-        if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
-            (st.st_mode & 077) != 0) {
+        if (::lstat(dir.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) ||
+            (folder.st_mode & 077) != 0) {
             fail("the directory " + dir.string() +
                  " is not a directory that only you can use; remove it or set NORVIK_SIM_WORLD");
         }
-    }
-    const std::string lockPath = location_.file.string() + ".lock";
-    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lockFd_ < 0) {
-        fail("cannot open the lock file " + lockPath + ": " + errnoText());
     }
 }
 
 WorldStore::Identity WorldStore::identity() const {
     Identity id;
     struct stat st {};
-    if (::stat(location_.file.c_str(), &st) != 0) {
+    if (::lstat(location_.file.c_str(), &st) != 0) {
         if (errno != ENOENT) {
             fail("cannot look at it: " + errnoText());
         }
         return id;
+    }
+    if (const std::string why = whyNotRegular(st.st_mode); !why.empty()) {
+        fail(why);
     }
     id.exists = true;
     id.device = st.st_dev;
@@ -120,19 +124,22 @@ WorldStore::Identity WorldStore::identity() const {
     id.size = static_cast<std::uint64_t>(st.st_size);
     id.modified = nanoseconds(st.st_mtim);
     id.changed = nanoseconds(st.st_ctim);
-    // Writers count their writes in the lock file, which catches a rewrite
-    // that stat cannot tell apart (same inode reused within one clock tick).
-    std::uint64_t generation = 0;
-    if (::pread(lockFd_, &generation, sizeof generation, 0) == sizeof generation) {
-        id.generation = generation;
-    }
+    id.generation = lock_->writeCount();
     return id;
 }
 
 std::shared_ptr<const World> WorldStore::load(const Identity& id) {
-    Fd fd(::open(location_.file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Never through a link, never waiting on a FIFO's writer.
+    Fd fd(::open(location_.file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (fd.get() < 0) {
-        fail("cannot open it: " + errnoText());
+        fail(errno == ELOOP ? whyNotRegular(S_IFLNK) : "cannot open it: " + errnoText());
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        fail("cannot look at it: " + errnoText());
+    }
+    if (const std::string why = whyNotRegular(st.st_mode); !why.empty()) {
+        fail(why);
     }
     std::string text;
     char buffer[65536];
@@ -149,7 +156,8 @@ std::shared_ptr<const World> WorldStore::load(const Identity& id) {
         }
         text.append(buffer, static_cast<std::size_t>(n));
         if (text.size() > kMaxWorldBytes) {
-            fail("it is larger than 16 MiB");
+            throw WorldContentError("world file " + location_.file.string() +
+                                    ": it is larger than 16 MiB");
         }
     }
     try {
@@ -159,7 +167,8 @@ std::shared_ptr<const World> WorldStore::load(const Identity& id) {
         return world;
     } catch (const WorldFormatError& e) {
         cache_.reset();
-        fail(std::string("cannot use it: ") + e.what());
+        throw WorldContentError("world file " + location_.file.string() +
+                                ": cannot use it: " + e.what());
     }
 }
 
@@ -190,24 +199,15 @@ void WorldStore::write(const World& world) {
         ::unlink(temp.c_str());
         fail("cannot replace it: " + why);
     }
-    std::uint64_t generation = 0;
-    if (::pread(lockFd_, &generation, sizeof generation, 0) != sizeof generation) {
-        generation = 0;
-    }
-    ++generation;
-    if (::pwrite(lockFd_, &generation, sizeof generation, 0) != sizeof generation) {
-        // Readers still see the new inode and times; the count is a second guard.
-        generation = 0;
-    }
+    lock_->countWrite();
     cache_ = std::make_shared<const World>(world);
     cacheIdentity_ = identity();
 }
 
 std::shared_ptr<const World> WorldStore::read() {
     std::lock_guard guard(mutex_);
-    open();
     {
-        FileLock lock(lockFd_, LOCK_SH);
+        WorldLock::Hold hold = lock().take(WorldLock::Mode::Shared);
         const Identity id = identity();
         if (id.exists) {
             if (cache_ && id == cacheIdentity_) {
@@ -216,7 +216,7 @@ std::shared_ptr<const World> WorldStore::read() {
             return load(id);
         }
     }
-    FileLock lock(lockFd_, LOCK_EX);
+    WorldLock::Hold hold = lock().take(WorldLock::Mode::Exclusive);
     const Identity id = identity();
     if (id.exists) {
         return load(id);
@@ -227,8 +227,7 @@ std::shared_ptr<const World> WorldStore::read() {
 
 bool WorldStore::update(const std::function<bool(World&)>& change) {
     std::lock_guard guard(mutex_);
-    open();
-    FileLock lock(lockFd_, LOCK_EX);
+    WorldLock::Hold hold = lock().take(WorldLock::Mode::Exclusive);
     const Identity id = identity();
     World world = id.exists ? *load(id) : makeWorld();
     if (!change(world)) {
@@ -240,8 +239,8 @@ bool WorldStore::update(const std::function<bool(World&)>& change) {
 
 void WorldStore::replace(const World& world) {
     std::lock_guard guard(mutex_);
-    open();
-    FileLock lock(lockFd_, LOCK_EX);
+    WorldLock::Hold hold = lock().take(WorldLock::Mode::Exclusive);
+    (void)identity();  // refuses what is not a regular file
     write(world);
 }
 

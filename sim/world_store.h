@@ -3,24 +3,25 @@
 // replace it whole (temporary file + rename); readers take a shared lock and
 // re-read only when the file changed. A file that cannot be read is reported,
 // never replaced, until replace() (the `reset` command) is asked for.
+//
+// The world must be a regular file in a folder of the user's own. Anything
+// else at its path (a FIFO, a device, a directory, a symbolic link) is refused
+// and left alone; links are not followed, so that every process names one
+// file and locks the one lock file beside it.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
+#include <optional>
 
 #include "sim/world.h"
+#include "sim/world_error.h"
 #include "sim/world_location.h"
+#include "sim/world_lock.h"
 
 namespace sim {
-
-// What went wrong with the world file; the message names the file.
-class WorldError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 class WorldStore {
   public:
@@ -41,7 +42,8 @@ class WorldStore {
     // Throws WorldError (nothing is written then).
     bool update(const std::function<bool(World&)>& change);
 
-    // Writes `world` whatever the file holds now. Throws WorldError.
+    // Writes `world` whatever the file holds now, provided the path can hold
+    // a world. Throws WorldError.
     void replace(const World& world);
 
   private:
@@ -52,7 +54,8 @@ class WorldStore {
         bool operator==(const Identity&) const = default;
     };
 
-    void open();
+    WorldLock& lock();
+    void checkFolder();
     Identity identity() const;
     std::shared_ptr<const World> load(const Identity& id);
     void write(const World& world);
@@ -60,7 +63,7 @@ class WorldStore {
 
     WorldLocation location_;
     std::mutex mutex_;
-    int lockFd_ = -1;
+    std::optional<WorldLock> lock_;
     std::shared_ptr<const World> cache_;
     Identity cacheIdentity_;
 };

@@ -5,9 +5,11 @@
 #include <map>
 
 #include "sim/command/arguments.h"
+#include "sim/command/printable.h"
 #include "sim/command/status_report.h"
 #include "sim/enclosure_rules.h"
 #include "sim/operations.h"
+#include "sim/utf8_text.h"
 #include "sim/world_store.h"
 
 namespace sim {
@@ -84,7 +86,8 @@ void status(Context& c, const std::vector<std::string>& words) {
     std::shared_ptr<const World> world = c.store.read();
     const Timing timing{c.now, world->rebuildSeconds};
     if (args.flag("json")) {
-        c.out << statusJson(*world, timing).dump(2) << "\n";
+        // ASCII only: names may hold terminal control sequences.
+        c.out << statusJson(*world, timing).dump(2, ' ', true) << "\n";
     } else {
         c.out << statusText(*world, c.store.file(), timing);
     }
@@ -270,29 +273,34 @@ void foreign(Context& c, const std::vector<std::string>& words) {
     if (name.empty()) {
         throw UsageError("foreign: the name is empty");
     }
+    if (!isUtf8(name)) {
+        throw UsageError("foreign: the name \"" + printable(name) +
+                         "\" is not UTF-8 text, which a disk name must be");
+    }
     auto named = [&](const ForeignDisk& d) { return d.name == name; };
     if (action == "add") {
         const auto size = args.option("size") ? parseBytes(*args.option("size"), "--size")
                                               : std::uint64_t{32'015'679'488};
         change(c, [&](World& world) {
             if (std::any_of(world.foreignDisks.begin(), world.foreignDisks.end(), named)) {
-                throw CommandError("there is a foreign disk named \"" + name + "\" already");
+                throw CommandError("there is a foreign disk named \"" + printable(name) +
+                                   "\" already");
             }
             world.foreignDisks.push_back({name, size});
             return true;
         });
-        c.out << "Attached the foreign disk \"" << name << "\"\n";
+        c.out << "Attached the foreign disk \"" << printable(name) << "\"\n";
     } else if (action == "remove") {
         if (args.option("size")) {
             throw UsageError("foreign remove takes no --size");
         }
         change(c, [&](World& world) {
             if (std::erase_if(world.foreignDisks, named) == 0) {
-                throw CommandError("there is no foreign disk named \"" + name + "\"");
+                throw CommandError("there is no foreign disk named \"" + printable(name) + "\"");
             }
             return true;
         });
-        c.out << "Detached the foreign disk \"" << name << "\"\n";
+        c.out << "Detached the foreign disk \"" << printable(name) << "\"\n";
     } else {
         throw UsageError("foreign: say add or remove, not \"" + action + "\"");
     }
@@ -326,7 +334,9 @@ std::string commandUsage() {
 
 Changes the simulated enclosure world that the simulated controller library
 (libmv_api.so) and the device feed read. The world file is NORVIK_SIM_WORLD,
-by default $XDG_RUNTIME_DIR/norvik-sim/world.json. Enclosures and slots are
+by default $XDG_RUNTIME_DIR/norvik-sim/world.json. It must be a regular file
+(or not exist yet) in a directory you own; a symbolic link there is refused,
+not followed, so name the file it points to instead. Enclosures and slots are
 numbered from 0.
 
 Commands:
@@ -349,7 +359,7 @@ Commands:
   fault clear                  remove every fault
   foreign add NAME [--size BYTES] | foreign remove NAME
                                attach or detach a whole disk on another bus
-  help, --help                 show this text
+  help, -h, --help             show this text (only as the first word)
 
 Exit status: 0 done, 1 the world could not be read or does not allow it, 2 mistyped.
 )";
@@ -364,7 +374,8 @@ int runCommand(const std::vector<std::string>& args,
         err << commandUsage();
         return kCommandUsage;
     }
-    if (std::any_of(args.begin(), args.end(), asksForHelp)) {
+    // Only as the first word: later words are arguments (a disk may be named "help").
+    if (asksForHelp(args[0])) {
         out << commandUsage();
         return kCommandOk;
     }
@@ -384,9 +395,12 @@ int runCommand(const std::vector<std::string>& args,
     } catch (const UsageError& e) {
         err << "norvik-sim: " << e.what() << "\nTry 'norvik-sim --help'.\n";
         return kCommandUsage;
-    } catch (const WorldError& e) {
+    } catch (const WorldContentError& e) {
         err << "norvik-sim: " << e.what()
             << "\nThe file is left as it is; 'norvik-sim reset' replaces it with a fresh world.\n";
+        return kCommandFailed;
+    } catch (const WorldError& e) {
+        err << "norvik-sim: " << e.what() << "\nThe file is left as it is.\n";
         return kCommandFailed;
     } catch (const std::exception& e) {
         err << "norvik-sim: " << e.what() << "\n";

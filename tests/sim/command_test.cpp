@@ -54,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"fault", "MV_Nothing", "--throw"},
         std::vector<std::string>{"fault", "clear", "--throw"},
         std::vector<std::string>{"foreign", "attach", "stick"},
-        std::vector<std::string>{"foreign", "add"}));
+        std::vector<std::string>{"foreign", "add"},
+        std::vector<std::string>{"pull", "--help"},
+        std::vector<std::string>{"foreign", "add", "-h"}));
 
 struct Refusal {
     std::vector<std::string> args;
@@ -84,14 +86,84 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{{"foreign", "add", "stick"}, "already"},
                       Refusal{{"foreign", "remove", "card"}, "no foreign disk"}));
 
-TEST(Command, HelpIsShownForAnySubcommandAndChangesNothing) {
+TEST(Command, HelpAskedByTheFirstWordIsShownAndChangesNothing) {
     TempWorld world;
-    for (auto args : {std::vector<std::string>{"--help"}, {"help"}, {"pull", "--help"}, {"-h"}}) {
+    for (auto args : {std::vector<std::string>{"--help"}, {"help"}, {"-h"}, {"help", "pull"}}) {
         auto result = command(world.file(), args);
         EXPECT_EQ(result.status, kCommandOk);
         EXPECT_THAT(result.out, HasSubstr("Usage: norvik-sim"));
     }
     EXPECT_FALSE(std::filesystem::exists(world.file()));
+}
+
+TEST(Command, HelpLaterOnTheLineIsAnArgumentLikeAnyOther) {
+    TempWorld world;
+    auto added = command(world.file(), {"foreign", "add", "help"});
+    EXPECT_EQ(added.status, kCommandOk);
+    EXPECT_THAT(added.out, Not(HasSubstr("Usage")));
+    EXPECT_EQ(WorldStore(world.file()).read()->foreignDisks.at(0).name, "help");
+}
+
+TEST(Command, AForeignDiskNameThatIsNotUtf8IsRefusedSayingSo) {
+    TempWorld world;
+    auto result = command(world.file(), {"foreign", "add", "stick\xff"});
+    EXPECT_EQ(result.status, kCommandUsage);
+    EXPECT_THAT(result.err, HasSubstr("\"stick\\xFF\" is not UTF-8"));
+}
+
+// Names come from whoever wrote the world; a terminal must not obey them.
+TEST(Command, StatusShowsControlCharactersInNamesEscaped) {
+    TempWorld world;
+    ASSERT_EQ(command(world.file(), {"reset"}).status, 0);
+    ASSERT_EQ(command(world.file(), {"foreign", "add", "\x1b]0;owned\x07"}).status, 0);
+    WorldStore(world.file()).update([](World& w) {
+        w.enclosures[0].logicalDisks[0].name =
+            "vol\x9b"
+            "2J\xc2\x9b\x7f";
+        w.enclosures[0].disks[0].model = "disk\r\n";
+        return true;
+    });
+
+    auto text = command(world.file(), {"status"});
+    ASSERT_EQ(text.status, 0);
+    EXPECT_THAT(text.out, HasSubstr("Foreign disks: \\x1B]0;owned\\x07\n"));
+    EXPECT_THAT(text.out, HasSubstr("\"vol\\x9B2J\\xC2\\x9B\\x7F\""));
+    EXPECT_THAT(text.out, HasSubstr("disk\\x0D\\x0A (serial"));
+
+    auto json = command(world.file(), {"status", "--json"});
+    ASSERT_EQ(json.status, 0);
+    for (unsigned char c : json.out) {
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << int(c);
+    }
+    EXPECT_EQ(nlohmann::json::parse(json.out)["foreignDisks"][0]["name"], "\x1b]0;owned\x07");
+}
+
+TEST(Command, AVolumeOfTheLargestSizeItsRecordHoldsIsShownInFull) {
+    TempWorld world;
+    ASSERT_EQ(command(world.file(), {"reset"}).status, 0);
+    WorldStore(world.file()).update([](World& w) {
+        w.enclosures[0].logicalDisks[0].sizeKiB = (std::uint64_t{1} << 54) - 1;
+        return true;
+    });
+    EXPECT_THAT(command(world.file(), {"status"}).out,
+                HasSubstr("18,446,744,073,709,550,592 bytes"));
+}
+
+TEST(Command, AWorldPathThatCannotHoldAWorldIsNamedAndNotOfferedForReset) {
+    TempWorld world;
+    const auto target = world.dir() / "real.json";
+    ASSERT_EQ(command(target, {"reset"}).status, 0);
+    const auto link = world.dir() / "link.json";
+    std::filesystem::create_symlink(target, link);
+
+    for (auto args : {std::vector<std::string>{"status"}, {"reset"}, {"plug"}}) {
+        auto result = command(link, args);
+        EXPECT_EQ(result.status, kCommandFailed);
+        EXPECT_THAT(result.err, HasSubstr(link.string() + ": it is a symbolic link"));
+        EXPECT_THAT(result.err, Not(HasSubstr("reset")));
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_THAT(commandUsage(), HasSubstr("symbolic link there is refused"));
 }
 
 TEST(Command, ResetBuildsTheAskedLayoutAndStatusShowsIt) {
