@@ -16,23 +16,14 @@
 #include "cli/devices_verb.h"
 #include "cli/verbs.h"
 #include "model/library_binding.h"
+#include "tests/cli/command_line_run.h"
 #include "tests/support/machine_recordings.h"
 #include "tests/support/umockdev_testbed.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::runCommandLine(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using Outcome = CommandLineOutcome;
+constexpr auto run = runNorvikRaid;
 
 class DevicesVerbTest : public ::testing::Test {
   protected:
