@@ -31,7 +31,8 @@ std::string thunderboltName(const ThunderboltDevice& device) {
 
 }  // namespace
 
-nlohmann::ordered_json deviceReportJson(const DeviceReport& report, const std::string& libraryProblem) {
+nlohmann::ordered_json deviceReportJson(const DeviceReport& report,
+                                        const std::string& libraryProblem) {
     nlohmann::ordered_json enclosures = nlohmann::ordered_json::array();
     for (const Enclosure& enclosure : report.enclosures) {
         nlohmann::ordered_json disks = nlohmann::ordered_json::array();
@@ -65,8 +66,8 @@ nlohmann::ordered_json deviceReportJson(const DeviceReport& report, const std::s
     return {{"output_version", 1},
             {"enclosures", enclosures},
             {"unauthorized_thunderbolt", waiting},
-            {"library_problem",
-             libraryProblem.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(libraryProblem)}};
+            {"library_problem", libraryProblem.empty() ? nlohmann::ordered_json(nullptr)
+                                                       : nlohmann::ordered_json(libraryProblem)}};
 }
 
 void printDeviceReport(const DeviceReport& report,

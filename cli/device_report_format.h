@@ -11,7 +11,8 @@
 namespace cli {
 
 // `libraryProblem`: empty, or what is missing and where it belongs.
-nlohmann::ordered_json deviceReportJson(const DeviceReport& report, const std::string& libraryProblem);
+nlohmann::ordered_json deviceReportJson(const DeviceReport& report,
+                                        const std::string& libraryProblem);
 void printDeviceReport(const DeviceReport& report,
                        const std::string& libraryProblem,
                        std::ostream& out);
