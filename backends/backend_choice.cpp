@@ -1,5 +1,7 @@
 #include "backends/backend_choice.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -11,6 +13,7 @@
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
 #include "platform/devices/udev_device_source.h"
+#include "service/remote_library.h"
 #include "sim/feed/device_feed.h"
 #include "sim/world_location.h"
 #include "sim/world_store.h"
@@ -27,6 +30,13 @@ bool takeSimulatorFlag(std::vector<std::string>& args) {
     const bool found = end != args.end();
     args.erase(end, args.end());
     return found;
+}
+
+HardwareLibrary hardwareLibraryFor(bool serviceAvailable, bool root) {
+    if (serviceAvailable) {
+        return HardwareLibrary::Service;
+    }
+    return root ? HardwareLibrary::InProcess : HardwareLibrary::Unreachable;
 }
 
 namespace {
@@ -80,16 +90,32 @@ Backends chooseBackends(const BackendRequest& request,
         chosen.devices = followSimulatedWorld(loop, tree);
     } else {
         chosen.kind = BackendKind::Hardware;
-        chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
         chosen.devices = followMachine(loop, tree);
-        if (!chosen.libraryProblem.empty()) {
-            // A missing file needs no loader message: only where it belongs.
-            std::error_code ignored;
-            if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
-                chosen.libraryProblem = "the vendor's controller library is missing";
-            }
-            chosen.libraryProblem +=
-                "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
+        switch (hardwareLibraryFor(service::controllerServiceAvailable(), ::geteuid() == 0)) {
+            case HardwareLibrary::Service:
+                chosen.library = std::make_shared<service::RemoteLibrary>();
+                break;
+            case HardwareLibrary::InProcess:
+                chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
+                if (!chosen.libraryProblem.empty()) {
+                    // A missing file needs no loader message: only where it belongs.
+                    std::error_code ignored;
+                    if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
+                        chosen.libraryProblem = "the vendor's controller library is missing";
+                    }
+                    chosen.libraryProblem +=
+                        "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
+                }
+                break;
+            case HardwareLibrary::Unreachable:
+                // The controller appears at the next rescan once the service is started.
+                chosen.library = std::make_shared<service::RemoteLibrary>();
+                chosen.libraryProblem =
+                    "the controller service norvik-raidd is not on the system bus, and only root "
+                    "may load the vendor's library in process; the vendor's libmv_api.so belongs "
+                    "at " +
+                    vendorLibraryPath().string();
+                break;
         }
     }
     bindControllerLibrary(chosen.library);

@@ -4,7 +4,9 @@
 //
 //   simulator  the simulator's libmv_api.so and its world feed, when the user
 //              asks for it (--simulator, or NORVIK_SIM_WORLD set);
-//   hardware   the vendor's libmv_api.so and the machine's own devices.
+//   hardware   the vendor's libmv_api.so and the machine's own devices; the
+//              library through the controller service (norvik-raidd) when
+//              that is on the system bus, in process only for root without it.
 #pragma once
 
 #include <memory>
@@ -28,6 +30,15 @@ struct BackendRequest {
 
 // Removes every "--simulator" from `args` and says whether there was one.
 bool takeSimulatorFlag(std::vector<std::string>& args);
+
+// How the hardware mode reaches the vendor's library.
+enum class HardwareLibrary {
+    Service,      // through norvik-raidd on the system bus
+    InProcess,    // loaded into this process (root, no service)
+    Unreachable,  // neither: the service's client, which fails until the service appears
+};
+
+HardwareLibrary hardwareLibraryFor(bool serviceAvailable, bool root);
 
 struct Backends {
     BackendKind kind = BackendKind::Hardware;

@@ -100,3 +100,11 @@ TEST(BackendChoice, TheSimulatorLoadsItsOwnLibraryAndFollowsItsWorld) {
 }
 
 }  // namespace
+
+TEST(BackendChoice, HardwareUsesTheServiceWheneverItIsThereAndTheLibraryInProcessOnlyForRoot) {
+    using backends::HardwareLibrary;
+    EXPECT_EQ(backends::hardwareLibraryFor(true, false), HardwareLibrary::Service);
+    EXPECT_EQ(backends::hardwareLibraryFor(true, true), HardwareLibrary::Service);
+    EXPECT_EQ(backends::hardwareLibraryFor(false, true), HardwareLibrary::InProcess);
+    EXPECT_EQ(backends::hardwareLibraryFor(false, false), HardwareLibrary::Unreachable);
+}

@@ -1,0 +1,183 @@
+// The cost of the service: one window refresh (13 library calls on the
+// default world) through norvik-raidd on a private bus against the same
+// refresh on the simulator's libmv_api.so in process; and what the service
+// holds and spends while nobody calls it (resident memory, CPU time and
+// wake-ups over 60 idle seconds).
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "model/library_binding.h"
+#include "model/loaded_library.h"
+#include "model/marvell_controller.h"
+#include "model/marvell_disk.h"
+#include "model/marvell_raid_set.h"
+#include "service/remote_library.h"
+#include "sim/world.h"
+#include "tests/service/bus_test_environment.h"
+#include "tests/service/service_worlds.h"
+
+namespace {
+
+// The bus, the service and a world, made once for the whole run.
+struct Setup {
+    bustest::TemporaryWorld world{sim::makeWorld()};
+    bustest::TestBus bus;
+    bustest::ServiceProcess service{bus, NORVIK_SIM_LIBRARY, {world.environment()}};
+    service::RemoteLibrary remote;
+    std::unique_ptr<LoadedLibrary> inProcess;
+
+    Setup() {
+        ::setenv("NORVIK_SIM_WORLD", world.file().c_str(), 1);
+        service.start();
+        inProcess = std::make_unique<LoadedLibrary>(NORVIK_SIM_LIBRARY);
+    }
+};
+
+Setup& setup() {
+    static Setup s;
+    return s;
+}
+
+// Counts the calls it passes on, so the benchmark says how many a refresh makes.
+class CountingLibrary final : public ControllerLibrary {
+  public:
+    explicit CountingLibrary(ControllerLibrary& inner) : l_(inner) {}
+    long calls = 0;
+
+    MV_U8 MV_API_Initialize() override { return ++calls, l_.MV_API_Initialize(); }
+    MV_U8 MV_API_RescanAdapter() override { return ++calls, l_.MV_API_RescanAdapter(); }
+    MV_U8 MV_API_Finalize() override { return ++calls, l_.MV_API_Finalize(); }
+    MV_U8 MV_Adapter_GetCount() override { return ++calls, l_.MV_Adapter_GetCount(); }
+    MV_U8 MV_Adapter_GetInfo(MV_U8 a, MV_U8* c, Adapter_Info* i) override {
+        return ++calls, l_.MV_Adapter_GetInfo(a, c, i);
+    }
+    MV_U8 MV_Adapter_GetConfig(MV_U8 a, MV_U8* o, Adapter_Config* c) override {
+        return ++calls, l_.MV_Adapter_GetConfig(a, o, c);
+    }
+    MV_U8 MV_Adapter_SetConfig(MV_U8 a, Adapter_Config* c) override {
+        return ++calls, l_.MV_Adapter_SetConfig(a, c);
+    }
+    MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 a, void* r) override {
+        return ++calls, l_.MV_PD_GetHDInfo_Ext(a, r);
+    }
+    MV_U8 MV_LD_GetInfo(MV_U8 a, void* r) override { return ++calls, l_.MV_LD_GetInfo(a, r); }
+    MV_U8 MV_PD_GetHDRaidStatus(MV_U8 a, void* r) override {
+        return ++calls, l_.MV_PD_GetHDRaidStatus(a, r);
+    }
+    MV_U8 MV_LD_GetStatus(MV_U8 a, void* r) override { return ++calls, l_.MV_LD_GetStatus(a, r); }
+    MV_U8 MV_BLK_GetInfo(MV_U8 a, void* r) override { return ++calls, l_.MV_BLK_GetInfo(a, r); }
+    MV_U8 MV_BLK_GetHDBlock(MV_U8 a, void* r) override {
+        return ++calls, l_.MV_BLK_GetHDBlock(a, r);
+    }
+    MV_U8 MV_LD_Create(MV_U8 a, Create_LD_Param* p) override {
+        return ++calls, l_.MV_LD_Create(a, p);
+    }
+    MV_U8 MV_LD_Delete(MV_U8 a, MV_U16 l, MV_U8 f) override {
+        return ++calls, l_.MV_LD_Delete(a, l, f);
+    }
+    MV_U8 MV_PD_WipeHDMDD(MV_U8 a, MV_U16 h, MV_U8 f) override {
+        return ++calls, l_.MV_PD_WipeHDMDD(a, h, f);
+    }
+    MV_U8 MV_LD_StartRebuild(MV_U8 a, MV_U16 l, MV_U16 h) override {
+        return ++calls, l_.MV_LD_StartRebuild(a, l, h);
+    }
+    MV_U8 MV_LD_BGAControl(MV_U8 a, MV_U16 l, MV_U8 c) override {
+        return ++calls, l_.MV_LD_BGAControl(a, l, c);
+    }
+
+  private:
+    ControllerLibrary& l_;
+};
+
+// One refresh of the window, through the model as the application does it:
+// the adapter scan, then both walks, every disk's and set's status and the
+// set's member disks.
+void refresh(ControllerLibrary& library) {
+    ScopedControllerLibrary bound(library);
+    for (const auto& controller : MarvellController::scanForControllers()) {
+        controller->scanForDisks();
+        controller->scanForRAIDSets();
+        for (const auto& disk : controller->disks()) {
+            benchmark::DoNotOptimize(disk->status());
+        }
+        for (const auto& set : controller->raidSets()) {
+            benchmark::DoNotOptimize(set->status());
+            benchmark::DoNotOptimize(set->disks());
+        }
+    }
+}
+
+void BM_WindowRefreshInProcess(benchmark::State& state) {
+    CountingLibrary library(*setup().inProcess);
+    for (auto _ : state) {
+        refresh(library);
+    }
+    state.counters["calls_per_refresh"] =
+        static_cast<double>(library.calls) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_WindowRefreshInProcess)->Unit(benchmark::kMicrosecond);
+
+void BM_WindowRefreshThroughService(benchmark::State& state) {
+    CountingLibrary library(setup().remote);
+    for (auto _ : state) {
+        refresh(library);
+    }
+    state.counters["calls_per_refresh"] =
+        static_cast<double>(library.calls) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_WindowRefreshThroughService)->Unit(benchmark::kMicrosecond);
+
+// A field of /proc/<pid>/status, in its own unit (kB for memory).
+long statusField(pid_t pid, const std::string& name) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(name + ":", 0) == 0) {
+            return std::stol(line.substr(name.size() + 1));
+        }
+    }
+    return -1;
+}
+
+// User plus system CPU time in clock ticks.
+long cpuTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long utime = 0, stime = 0;
+    for (int i = 3; fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stol(field);
+        } else if (i == 15) {
+            stime = std::stol(field);
+            break;
+        }
+    }
+    return utime + stime;
+}
+
+void BM_ServiceIdleMinute(benchmark::State& state) {
+    Setup& s = setup();
+    refresh(s.remote);  // served at least once, as after a window's start
+    const pid_t pid = s.service.process().pid();
+    for (auto _ : state) {
+        const long cpuBefore = cpuTicks(pid);
+        const long switchesBefore = statusField(pid, "voluntary_ctxt_switches") +
+                                    statusField(pid, "nonvoluntary_ctxt_switches");
+        std::this_thread::sleep_for(std::chrono::seconds(60));
+        state.counters["cpu_ms"] =
+            static_cast<double>(cpuTicks(pid) - cpuBefore) * 1000.0 / ::sysconf(_SC_CLK_TCK);
+        state.counters["wakeups"] =
+            static_cast<double>(statusField(pid, "voluntary_ctxt_switches") +
+                                statusField(pid, "nonvoluntary_ctxt_switches") - switchesBefore);
+    }
+    state.counters["rss_kB"] = static_cast<double>(statusField(pid, "VmRSS"));
+}
+BENCHMARK(BM_ServiceIdleMinute)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,331 @@
+// A private bus standing in for the system bus, with the processes the
+// service's tests need on it: dbus-daemon, polkit played by python3-dbusmock,
+// and norvik-raidd itself. Every child is killed and reaped when its object
+// goes (and by the kernel if the test process dies first); every wait polls
+// with a generous upper bound instead of sleeping a fixed time.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "service/bus_handles.h"
+#include "service/bus_names.h"
+
+extern char** environ;
+
+namespace bustest {
+
+inline constexpr std::chrono::milliseconds kBound = std::chrono::seconds(30);
+
+// Polls `condition` every few milliseconds until it holds or `bound` passes.
+template <class Condition>
+bool pollUntil(Condition&& condition, std::chrono::milliseconds bound = kBound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+class ChildProcess {
+  public:
+    ChildProcess() = default;
+    // Runs `argv` with the environment plus `extraEnvironment` ("NAME=value",
+    // overriding); its standard output goes to `stdoutFd` when given.
+    ChildProcess(const std::vector<std::string>& argv,
+                 const std::vector<std::string>& extraEnvironment = {},
+                 int stdoutFd = -1) {
+        std::vector<std::string> environment = extraEnvironment;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('='));
+            bool overridden = false;
+            for (const auto& extra : extraEnvironment) {
+                overridden = overridden || extra.substr(0, extra.find('=')) == name;
+            }
+            if (!overridden) {
+                environment.push_back(entry);
+            }
+        }
+        std::vector<char*> args;
+        for (const auto& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        std::vector<char*> envp;
+        for (auto& e : environment) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        const pid_t parent = ::getpid();
+        pid_ = ::fork();
+        if (pid_ < 0) {
+            throw std::runtime_error("fork failed");
+        }
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent) {
+                ::_exit(127);
+            }
+            if (stdoutFd >= 0) {
+                ::dup2(stdoutFd, STDOUT_FILENO);
+            }
+            ::execve(args[0], args.data(), envp.data());
+            ::_exit(127);
+        }
+    }
+    ~ChildProcess() { stop(); }
+    ChildProcess(ChildProcess&& other) noexcept { *this = std::move(other); }
+    ChildProcess& operator=(ChildProcess&& other) noexcept {
+        stop();
+        pid_ = std::exchange(other.pid_, -1);
+        status_ = std::exchange(other.status_, std::nullopt);
+        return *this;
+    }
+
+    pid_t pid() const { return pid_; }
+    bool running() {
+        reap(WNOHANG);
+        return pid_ > 0 && !status_;
+    }
+    // The wait status once the child has ended within `bound`.
+    std::optional<int> waitForExit(std::chrono::milliseconds bound = kBound) {
+        pollUntil([&] { return !running(); }, bound);
+        return status_;
+    }
+    void signal(int number) {
+        if (running()) {
+            ::kill(pid_, number);
+        }
+    }
+    void stop() {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, SIGKILL);
+            reap(0);
+        }
+    }
+
+  private:
+    void reap(int flags) {
+        if (pid_ <= 0 || status_) {
+            return;
+        }
+        int status = 0;
+        if (::waitpid(pid_, &status, flags) == pid_) {
+            status_ = status;
+        }
+    }
+
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// dbus-daemon on a private socket, named by DBUS_SYSTEM_BUS_ADDRESS for this
+// process and every child started after it.
+class TestBus {
+  public:
+    TestBus() {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        daemon_ = ChildProcess(
+            {"/usr/bin/dbus-daemon", "--nofork", "--nopidfile",
+             std::string("--config-file=") + NORVIK_TEST_BUS_CONFIG, "--print-address"},
+            {}, fds[1]);
+        ::close(fds[1]);
+        address_ = readLine(fds[0]);
+        ::close(fds[0]);
+        if (address_.empty()) {
+            throw std::runtime_error("dbus-daemon gave no address");
+        }
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.c_str(), 1);
+        sd_bus* raw = nullptr;
+        if (sd_bus_open_system(&raw) < 0) {
+            throw std::runtime_error("cannot connect to the test bus");
+        }
+        bus_.reset(raw);
+    }
+    ~TestBus() {
+        bus_.reset();
+        daemon_.stop();
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    }
+
+    const std::string& address() const { return address_; }
+    sd_bus* bus() { return bus_.get(); }
+
+    bool hasOwner(const char* name) {
+        service::BusError error;
+        sd_bus_message* raw = nullptr;
+        const int r = sd_bus_call_method(bus(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                         "org.freedesktop.DBus", "NameHasOwner", error.get(), &raw,
+                                         "s", name);
+        service::MessagePtr reply(raw);
+        int owned = 0;
+        return r >= 0 && sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
+    }
+    // A call to the service straight from this connection, with arguments
+    // appended by `append`; the error name is empty when it succeeded.
+    struct RawReply {
+        std::string error;
+        service::MessagePtr reply;
+    };
+    template <class Append>
+    RawReply callService(const char* method, Append&& append, bool interactive = false) {
+        sd_bus_message* raw = nullptr;
+        sd_bus_message_new_method_call(bus(), &raw, service::kBusName, service::kObjectPath,
+                                       service::kInterface, method);
+        service::MessagePtr call(raw);
+        sd_bus_message_set_allow_interactive_authorization(call.get(), interactive);
+        append(call.get());
+        service::BusError error;
+        sd_bus_message* reply = nullptr;
+        const int r = sd_bus_call(bus(), call.get(), 0, error.get(), &reply);
+        return {r < 0 ? std::string(error.get()->name ? error.get()->name : "?") : std::string(),
+                service::MessagePtr(reply)};
+    }
+    std::string uniqueName() {
+        const char* name = nullptr;
+        sd_bus_get_unique_name(bus(), &name);
+        return name ? name : "";
+    }
+
+    bool waitForName(const char* name, bool present = true) {
+        return pollUntil([&] { return hasOwner(name) == present; });
+    }
+
+  private:
+    static std::string readLine(int fd) {
+        std::string line;
+        const auto deadline = std::chrono::steady_clock::now() + kBound;
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) {
+                continue;
+            }
+            char c = 0;
+            if (::read(fd, &c, 1) != 1) {
+                break;
+            }
+            if (c == '\n') {
+                return line;
+            }
+            line += c;
+        }
+        return {};
+    }
+
+    ChildProcess daemon_;
+    std::string address_;
+    service::BusPtr bus_;
+};
+
+// polkit, played by python3-dbusmock's template; refuses every action until told.
+class PolkitMock {
+  public:
+    explicit PolkitMock(TestBus& bus)
+        : bus_(bus),
+          log_(std::filesystem::temp_directory_path() /
+               ("norvik-polkit-" + std::to_string(::getpid()) + ".log")) {
+        process_ = ChildProcess({"/usr/bin/python3", "-m", "dbusmock", "--template", "polkitd",
+                                 "--logfile", log_.string()});
+        if (!bus_.waitForName("org.freedesktop.PolicyKit1")) {
+            throw std::runtime_error("the polkit mock did not appear on the bus");
+        }
+    }
+    void allowConfiguring(bool allowed) {
+        service::BusError error;
+        sd_bus_message* raw = nullptr;
+        int r = sd_bus_call_method(bus_.bus(), "org.freedesktop.PolicyKit1",
+                                   "/org/freedesktop/PolicyKit1/Authority",
+                                   "org.freedesktop.DBus.Mock", "SetAllowed", error.get(), &raw,
+                                   "as", allowed ? 1 : 0, service::kConfigureAction);
+        sd_bus_message_unref(raw);
+        if (r < 0) {
+            throw std::runtime_error("SetAllowed failed: " + error.describe(r));
+        }
+    }
+
+    // Every call the mock answered, one line each, as dbusmock logs them.
+    std::string log() const {
+        std::ifstream in(log_);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    ~PolkitMock() {
+        process_.stop();
+        std::error_code ignored;
+        std::filesystem::remove(log_, ignored);
+    }
+
+  private:
+    TestBus& bus_;
+    std::filesystem::path log_;
+    ChildProcess process_;
+};
+
+// norvik-raidd hosting one library file, started and restarted by the test
+// as the service manager would.
+class ServiceProcess {
+  public:
+    ServiceProcess(TestBus& bus,
+                   std::filesystem::path library,
+                   std::vector<std::string> environment = {},
+                   std::chrono::milliseconds callLimit = std::chrono::seconds(30))
+        : bus_(bus),
+          library_(std::move(library)),
+          environment_(std::move(environment)),
+          callLimit_(callLimit) {}
+
+    // Starts the service and waits until it owns its name.
+    void start() {
+        process_ = ChildProcess({NORVIK_RAIDD, "--library", library_.string(), "--call-limit-ms",
+                                 std::to_string(callLimit_.count())},
+                                environment_);
+        const bool up =
+            pollUntil([&] { return bus_.hasOwner(service::kBusName) || !process_.running(); });
+        if (!up || !process_.running()) {
+            throw std::runtime_error("norvik-raidd did not come up");
+        }
+    }
+    void restart(std::vector<std::string> environment) {
+        process_.stop();
+        bus_.waitForName(service::kBusName, false);
+        environment_ = std::move(environment);
+        start();
+    }
+    // Kills the service and waits until the bus has noticed.
+    void kill() {
+        process_.stop();
+        bus_.waitForName(service::kBusName, false);
+    }
+    ChildProcess& process() { return process_; }
+
+  private:
+    TestBus& bus_;
+    std::filesystem::path library_;
+    std::vector<std::string> environment_;
+    std::chrono::milliseconds callLimit_;
+    ChildProcess process_;
+};
+
+}  // namespace bustest
