@@ -10,7 +10,7 @@
 // enclosure's controller. Any failure on the way answers false.
 bool isEnclosureDisk(const platform::devices::DiskRef& disk);
 
-// Registry and disk-arrival callbacks; the context is the AppDelegate.
+// Registry and disk-arrival callbacks; the context is the EnclosureWatcher.
 void serviceMatched(void* context, platform::devices::Iterator iterator);
 void serviceTerminated(void* context, platform::devices::Iterator iterator);
 void diskAppeared(const platform::devices::DiskRef& disk, void* context);

@@ -1,9 +1,12 @@
 #include "model/marvell_controller.h"
 
+#include <algorithm>
 #include <bitset>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
+#include "model/block_queries.h"
 #include "model/guard.h"
 #include "model/library_binding.h"
 #include "model/model_clock.h"
@@ -49,6 +52,17 @@ MV_U8 walkList(Call&& call, Take&& take) {
         request.setStartingIndex(index);
     }
 }
+
+// The adapter settings record as the library reads and writes it: our 64-byte
+// record at the front of a zeroed buffer far larger than it.
+struct AdapterConfigBuffer {
+    static constexpr std::size_t kSize = 4096;
+    static_assert(kSize >= 16 * sizeof(Adapter_Config));
+    alignas(Adapter_Config) unsigned char bytes[kSize];
+
+    // Handed to the library only; byte 1 is read and written as a byte.
+    Adapter_Config* record() { return reinterpret_cast<Adapter_Config*>(bytes); }
+};
 
 // Messages to nil answered 0.
 int hdidOf(const std::shared_ptr<MarvellDisk>& disk) {
@@ -168,7 +182,10 @@ MV_U8 MarvellController::createVD(const std::string& name, std::int64_t type) {
 
     Create_LD_Param param{};
     param.RaidMode = static_cast<MV_U8>(static_cast<std::uint64_t>(type) - 1);
-    param.HDCount = static_cast<MV_U8>(disks_.size());
+    // The record has room for 128 members; the count never names more than
+    // were written, so a library that trusts it cannot read past them.
+    const std::size_t members = std::min<std::size_t>(disks_.size(), MV_MAX_LD_MEMBERS);
+    param.HDCount = static_cast<MV_U8>(members);
     param.StripeBlockSize = 64;
     param.Param7 = 1;
     param.Param9 = 1;
@@ -178,12 +195,10 @@ MV_U8 MarvellController::createVD(const std::string& name, std::int64_t type) {
 
     std::uint64_t smallest = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < disks_.size(); ++i) {
+    // The size counts the members sent, not disks left out of the volume.
+    for (std::size_t i = 0; i < members; ++i) {
         const auto& disk = disks_[i];
-        // The parameters have room for 128 members; never write past them.
-        if (i < MV_MAX_LD_MEMBERS) {
-            param.HDIDs[i] = static_cast<MV_U16>(hdidOf(disk));
-        }
+        param.HDIDs[i] = static_cast<MV_U16>(hdidOf(disk));
         const std::uint64_t units = (disk ? disk->capacity() : 0) >> 10;
         smallest = std::min(smallest, units);
         sum += units;
@@ -223,16 +238,30 @@ MV_U8 MarvellController::wipeDisks() {
     return 0;
 }
 
+void MarvellController::freeDiskForRebuild(std::uint16_t hdid, int keepVdid) {
+    const auto blocks = guarded(std::optional<std::vector<MV_U16>>(),
+                                [&] { return lookUpDiskBlocks(adapterId(), hdid); });
+    for (MV_U16 block : blocks.value_or(std::vector<MV_U16>())) {
+        const auto owner =
+            guarded(std::optional<BlockOwner>(), [&] { return lookUpBlock(adapterId(), block); });
+        if (owner && owner->assigned && owner->logicalDisk != keepVdid) {
+            controllerLibrary().MV_LD_Delete(adapterId(), owner->logicalDisk, 1);
+        }
+    }
+}
+
 MV_U8 MarvellController::autoRebuild(bool on) {
     return guarded<MV_U8>(kStatusRaised, [&] {
         auto& library = controllerLibrary();
         MV_U8 unread = 0;
-        Adapter_Config config{};
-        const MV_U8 status = library.MV_Adapter_GetConfig(adapterId(), &unread, &config);
+        // The record's true size is the library's: a larger one than ours
+        // lands in the zeroed room behind it and is sent back as it came.
+        AdapterConfigBuffer config{};
+        const MV_U8 status = library.MV_Adapter_GetConfig(adapterId(), &unread, config.record());
         if (status != 0) {
             return status;
         }
-        config.AutoRebuild = on ? 1 : 0;
-        return library.MV_Adapter_SetConfig(adapterId(), &config);
+        config.bytes[offsetof(Adapter_Config, AutoRebuild)] = on ? 1 : 0;
+        return library.MV_Adapter_SetConfig(adapterId(), config.record());
     });
 }

@@ -10,7 +10,7 @@
 #include "model/marvell_disk.h"
 #include "model/marvell_raid_set.h"
 #include "model/mv_api.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 class MarvellController : public platform::Object {
     struct Private {};
@@ -53,6 +53,12 @@ class MarvellController : public platform::Object {
     MV_U8 deleteVD();
     MV_U8 wipeDisks();
     MV_U8 autoRebuild(bool on);
+    // Frees disk `hdid` for a rebuild of volume `keepVdid`: deletes every
+    // other volume that has a block on it. The block lookups are guarded (a
+    // failed one frees nothing more); a deletion that raises reaches the
+    // caller, which must then not start the rebuild. Deletion statuses are
+    // not looked at.
+    void freeDiskForRebuild(std::uint16_t hdid, int keepVdid);
 
     int cid() const { return cid_; }
     const Adapter_Info& config() const { return config_; }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "model/mv_api.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 class MarvellDisk : public platform::Object {
     struct Private {};

@@ -9,16 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "model/library_status.h"
 #include "model/mv_api.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 class MarvellRAIDSet : public platform::Object {
     struct Private {};
 
   public:
     // What status() yields beyond the library's codes.
-    static constexpr int kStatusRebuilding = 10;
-    static constexpr int kStatusUnknown = 255;
+    static constexpr int kStatusRebuilding = library_status::kSetRebuilding;
+    static constexpr int kStatusUnknown = library_status::kSetUnreadable;
 
     // Copies the whole record; null when `info` is null.
     static std::shared_ptr<MarvellRAIDSet> initWithInfo(const LD_Info* info);

@@ -1,6 +1,6 @@
 #include "ui/main_interface.h"
 
-#include "app/app_delegate.h"
+#include "ui/configuration_sheet.h"
 
 MainInterface MainInterface::build() {
     MainInterface ui;
@@ -26,70 +26,20 @@ MainInterface MainInterface::build() {
 
     ui.theSheet = platform::Panel::create("Configure the enclosure");
     ui.raidPicker = platform::Matrix::create();
-    ui.raidPicker->addCell("One fast volume (RAID 0, striped)", AppDelegate::kLayoutRAID0);
-    ui.raidPicker->addCell("One safe volume (RAID 1, mirrored)", AppDelegate::kLayoutRAID1);
-    ui.raidPicker->addCell("Two individual disks", AppDelegate::kLayoutIndividualDisks);
-    ui.raidPicker->selectCellWithTag(AppDelegate::kLayoutRAID1);
+    ui.raidPicker->addCell("One fast volume (RAID 0, striped)", ConfigurationSheet::kLayoutRAID0);
+    ui.raidPicker->addCell("One safe volume (RAID 1, mirrored)", ConfigurationSheet::kLayoutRAID1);
+    ui.raidPicker->addCell("Two individual disks", ConfigurationSheet::kLayoutIndividualDisks);
+    ui.raidPicker->selectCellWithTag(ConfigurationSheet::kLayoutRAID1);
     ui.name = platform::TextField::create();
     ui.cancelButton = platform::Button::create("Cancel");
     ui.configNowButton = platform::Button::create("Configure Now");
     return ui;
 }
 
-void MainInterface::connect(AppDelegate& delegate) const {
-    delegate.setTheSheet(theSheet.get());
-    delegate.setCancelButton(cancelButton.get());
-    delegate.setConfigNowButton(configNowButton.get());
-    delegate.setWindow(window.get());
-    delegate.setDevicePicker(devicePicker.get());
-    delegate.setName(name.get());
-    delegate.setRaidPicker(raidPicker.get());
-    delegate.setStatusImage(statusImage.get());
-    delegate.setPicker(picker.get());
-    delegate.setType(type.get());
-    delegate.setCapacity(capacity.get());
-    delegate.setStatus(status.get());
-    delegate.setDisks(disks.get());
-    delegate.setDisksLabel(disksLabel.get());
-    delegate.setUnmountButton(unmountButton.get());
-    delegate.setRebuildButton(rebuildButton.get());
-    delegate.setConfigButton(configButton.get());
-
-    const platform::WeakObjectPtr target = delegate.weak_from_this();
-    devicePicker->setTarget(target);
-    devicePicker->setAction(AppDelegate::changeDeviceAction());
-    picker->setTarget(target);
-    picker->setAction(AppDelegate::changeVolumeAction());
-    configButton->setTarget(target);
-    configButton->setAction(AppDelegate::configureDeviceAction());
-    raidPicker->setTarget(target);
-    raidPicker->setAction(AppDelegate::configureMatrixActionAction());
-    configNowButton->setTarget(target);
-    configNowButton->setAction(AppDelegate::doConfigureAction());
-    cancelButton->setTarget(target);
-    cancelButton->setAction(AppDelegate::doCancelAction());
-    rebuildButton->setTarget(target);
-    rebuildButton->setAction(AppDelegate::doRebuildAction());
-}
-
 std::vector<std::pair<std::string, platform::ObjectPtr>> MainInterface::outlets() const {
     return {
-        {"theSheet", theSheet},
-        {"cancelButton", cancelButton},
-        {"configNowButton", configNowButton},
-        {"window", window},
-        {"devicePicker", devicePicker},
-        {"name", name},
-        {"raidPicker", raidPicker},
-        {"statusImage", statusImage},
-        {"picker", picker},
-        {"type", type},
-        {"capacity", capacity},
-        {"status", status},
-        {"disks", disks},
-        {"disksLabel", disksLabel},
-        {"unmountButton", unmountButton},
-        {"rebuildButton", rebuildButton},
-        {"configButton", configButton},
+#define NORVIK_OUTLET_ENTRY(Type, outlet) {#outlet, outlet},
+        NORVIK_OUTLETS(NORVIK_OUTLET_ENTRY)
+#undef NORVIK_OUTLET_ENTRY
     };
 }

@@ -1,7 +1,8 @@
 // The main window and the configuration sheet, built in code: every outlet
-// control of the delegate plus the captions, in their initial state. The Qt
-// front end builds the same interface and binds each control to the widget
-// whose object name is the outlet's name; tests run it headless.
+// control plus the captions, in their initial state. The outlets are declared
+// once, in NORVIK_OUTLETS; the delegate's parts take their controls from here
+// and the Qt front end binds each control to the widget whose object name is
+// the outlet's name. Tests run it headless.
 #pragma once
 
 #include <memory>
@@ -16,35 +17,33 @@
 #include "platform/controls/text_field.h"
 #include "platform/controls/window.h"
 
-class AppDelegate;
+// X(control type, outlet name), in the delegate's declaration order.
+#define NORVIK_OUTLETS(X)        \
+    X(Panel, theSheet)           \
+    X(Button, cancelButton)      \
+    X(Button, configNowButton)   \
+    X(Window, window)            \
+    X(PopUpButton, devicePicker) \
+    X(TextField, name)           \
+    X(Matrix, raidPicker)        \
+    X(ImageView, statusImage)    \
+    X(PopUpButton, picker)       \
+    X(TextField, type)           \
+    X(TextField, capacity)       \
+    X(TextField, status)         \
+    X(TextField, disks)          \
+    X(TextField, disksLabel)     \
+    X(Button, unmountButton)     \
+    X(Button, rebuildButton)     \
+    X(Button, configButton)
 
 struct MainInterface {
-    // Main window.
-    std::shared_ptr<platform::Window> window;
-    std::shared_ptr<platform::ImageView> statusImage;
-    std::shared_ptr<platform::PopUpButton> devicePicker;
-    std::shared_ptr<platform::PopUpButton> picker;
-    std::shared_ptr<platform::TextField> type;
-    std::shared_ptr<platform::TextField> capacity;
-    std::shared_ptr<platform::TextField> status;
-    std::shared_ptr<platform::TextField> disksLabel;
-    std::shared_ptr<platform::TextField> disks;
-    std::shared_ptr<platform::Button> unmountButton;
-    std::shared_ptr<platform::Button> rebuildButton;
-    std::shared_ptr<platform::Button> configButton;
-
-    // Configuration sheet.
-    std::shared_ptr<platform::Panel> theSheet;
-    std::shared_ptr<platform::Matrix> raidPicker;
-    std::shared_ptr<platform::TextField> name;
-    std::shared_ptr<platform::Button> cancelButton;
-    std::shared_ptr<platform::Button> configNowButton;
+#define NORVIK_OUTLET_MEMBER(Type, outlet) std::shared_ptr<platform::Type> outlet;
+    NORVIK_OUTLETS(NORVIK_OUTLET_MEMBER)
+#undef NORVIK_OUTLET_MEMBER
 
     static MainInterface build();
 
-    // Sets every outlet of `delegate` and wires each control's action to it.
-    void connect(AppDelegate& delegate) const;
-
-    // Every outlet by its name, in the delegate's declaration order.
+    // Every outlet by its name, in declaration order.
     std::vector<std::pair<std::string, platform::ObjectPtr>> outlets() const;
 };

@@ -26,6 +26,11 @@ bool QDPlainTextFormatter::isPartialStringValid(std::u16string& partialString,
         static_cast<std::uint64_t>(maxLength_)) {
         return true;
     }
+    // A name longer than the limit (given by another tool) must still be
+    // shortened by Backspace, Delete or cutting a selection.
+    if (partialString.size() < originalString.size()) {
+        return true;
+    }
 
     // A range from the field should lie inside the original text; clamp it so
     // a bogus one can never read past either string.

@@ -4,8 +4,11 @@
 
 std::string volumeTitle(const MarvellRAIDSet& set) {
     const auto name = set.name();
-    if (name && !name->empty()) {
-        return *name;
+    if (!name) {
+        return localizedFormat("VOLUME_NAME_UNREADABLE", {set.vdid()});
     }
-    return localizedFormat("VOLUME_NAME_UNREADABLE", {set.vdid()});
+    if (name->empty()) {
+        return localizedFormat("VOLUME_NAME_EMPTY", {set.vdid()});
+    }
+    return *name;
 }

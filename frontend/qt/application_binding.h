@@ -1,5 +1,6 @@
 // Connects the Application to Qt's: its termination quits Qt's event loop,
-// its activation raises the main window.
+// its activation raises the main window, and while it is busy the cursor
+// shows it.
 #pragma once
 
 #include <QObject>
@@ -14,9 +15,13 @@ namespace frontend {
 class ApplicationBinding : public QObject {
   public:
     ApplicationBinding(platform::Application& application, QWidget* mainWindow);
+    ~ApplicationBinding() override;
 
   private:
+    void showBusy(bool busy);
+
     QPointer<QWidget> mainWindow_;
+    bool showingBusy_ = false;
     platform::Observation observation_;
 };
 

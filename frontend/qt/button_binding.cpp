@@ -22,7 +22,7 @@ void ButtonBinding::mirror() {
     if (!widget_) {
         return;
     }
-    const QString text = buttonText(button_->title());
+    const QString text = withMnemonic(buttonText(button_->title()), mnemonicOf(*widget_));
     if (widget_->text() != text) {
         widget_->setText(text);
     }

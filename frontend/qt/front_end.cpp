@@ -6,11 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <iostream>
 #include <map>
 
 #include "frontend/qt/application_binding.h"
 #include "frontend/qt/button_binding.h"
+#include "frontend/qt/guarded.h"
 #include "frontend/qt/image_view_binding.h"
 #include "frontend/qt/label_binding.h"
 #include "frontend/qt/line_edit_binding.h"
@@ -64,6 +66,12 @@ FrontEnd::FrontEnd(const MainInterface& ui,
                   << "\"\n";
     }
 
+    // The device list is where a keyboard user starts.
+    if (auto* devicePicker = outlet<QWidget>(QStringLiteral("devicePicker"))) {
+        devicePicker->setFocus(Qt::OtherFocusReason);
+    }
+    addShortcuts(ui.window);
+
     new ApplicationBinding(application_, window_.get());
     presenter_ = std::make_shared<MessageBoxPresenter>(window_.get());
     application_.setAlertPresenter(presenter_);
@@ -76,6 +84,23 @@ FrontEnd::~FrontEnd() {
     }
     driver_.reset();
     window_.reset();
+}
+
+void FrontEnd::addShortcuts(const std::shared_ptr<platform::Window>& window) {
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window_.get());
+    quit->setContext(Qt::ApplicationShortcut);
+    QObject::connect(quit, &QShortcut::activated, window_.get(), [this] {
+        guarded("Ctrl+Q", [this] { application_.terminate(nullptr); });
+    });
+    auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), window_.get());
+    std::weak_ptr<platform::Window> weakWindow = window;
+    QObject::connect(close, &QShortcut::activated, window_.get(), [weakWindow] {
+        guarded("Ctrl+W", [&] {
+            if (auto w = weakWindow.lock()) {
+                w->close();
+            }
+        });
+    });
 }
 
 QObject* FrontEnd::outlet(const QString& name) const {

@@ -46,6 +46,8 @@ class FrontEnd {
     RunLoopDriver& driver() { return *driver_; }
 
   private:
+    // Ctrl+Q quits, Ctrl+W closes the main window.
+    void addShortcuts(const std::shared_ptr<platform::Window>& window);
     void bind(const std::string& name, const platform::ObjectPtr& control, const MainInterface& ui);
 
     platform::Application& application_;

@@ -17,6 +17,10 @@ void ImageViewBinding::mirror() {
         return;
     }
     label_->setHidden(view_->isHidden());
+    const QString words = QString::fromStdString(view_->toolTip());
+    label_->setToolTip(words);
+    // The picture alone says nothing to a screen reader.
+    label_->setAccessibleName(words);
     const auto& image = view_->image();
     if (image == shown_) {
         return;

@@ -19,7 +19,11 @@ void LabelBinding::mirror() {
     if (!label_) {
         return;
     }
-    const QString text = toQString(field_->stringValue());
+    // A caption with a buddy gets its mnemonic; any other '&' is literal.
+    QString text = toQString(field_->stringValue());
+    if (label_->buddy() != nullptr) {
+        text = withMnemonic(buttonText(field_->stringValue()), mnemonicOf(*label_));
+    }
     if (label_->text() != text) {
         label_->setText(text);
     }

@@ -1,6 +1,6 @@
 // The application entry, as the platform's application main loop does it:
-// create the application, load the interface, create the one delegate,
-// connect its outlets and actions, and run until the application ends.
+// create the application, load the interface, create the one delegate over
+// its outlets, and run until the application ends.
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
@@ -9,6 +9,7 @@
 
 #include "app/app_delegate.h"
 #include "backends/backend_choice.h"
+#include "frontend/qt/command_line.h"
 #include "frontend/qt/front_end.h"
 #include "frontend/qt/termination_signals.h"
 #include "platform/controls/application.h"
@@ -35,6 +36,10 @@ QIcon applicationIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    if (const auto status = frontend::answerInformationalOptions(argc, argv, std::cout)) {
+        return *status;
+    }
     std::vector<std::string> args(argv + 1, argv + argc);
     const bool simulator = backends::takeSimulatorFlag(args);
 
@@ -56,8 +61,7 @@ int main(int argc, char** argv) {
     }
 
     MainInterface ui = MainInterface::build();
-    auto delegate = AppDelegate::create();
-    ui.connect(*delegate);
+    auto delegate = AppDelegate::create(ui);
     application.setDelegate(delegate);
 
     frontend::FrontEnd frontEnd(ui, application, loop);

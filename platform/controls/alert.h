@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/controls/modal_response.h"
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 

@@ -191,6 +191,21 @@ void Application::abortModal() {
     }
 }
 
+// --- busy
+
+Application::BusyScope::BusyScope()
+    : application_(std::static_pointer_cast<Application>(sharedApplication().shared_from_this())) {
+    if (application_->busyDepth_++ == 0) {
+        application_->notify(Change::Busy);
+    }
+}
+
+Application::BusyScope::~BusyScope() {
+    if (--application_->busyDepth_ == 0) {
+        application_->notify(Change::Busy);
+    }
+}
+
 // --- ScopedApplication
 
 ScopedApplication::ScopedApplication()

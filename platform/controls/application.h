@@ -10,9 +10,9 @@
 #include "platform/controls/alert_presenter.h"
 #include "platform/controls/application_delegate.h"
 #include "platform/controls/modal_response.h"
-#include "platform/controls/object.h"
 #include "platform/controls/observable.h"
 #include "platform/controls/window.h"
+#include "platform/core/object.h"
 
 namespace platform {
 
@@ -74,6 +74,22 @@ class Application : public Observable {
     void abortModal();
     bool isModal() const { return !modalSessions_.empty(); }
 
+    // --- busy
+    // Marks the main thread as about to block (a long library call): while a
+    // scope lives the front end shows a busy cursor, and when the first one
+    // begins it draws the windows as they are now, before the thread blocks.
+    class BusyScope {
+      public:
+        BusyScope();
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+      private:
+        std::shared_ptr<Application> application_;
+    };
+    bool isBusy() const { return busyDepth_ > 0; }
+
   protected:
     Application() = default;
 
@@ -94,6 +110,7 @@ class Application : public Observable {
     std::size_t activations_ = 0;
     bool terminated_ = false;
     bool running_ = false;
+    int busyDepth_ = 0;
 };
 
 // Installs a fresh shared application for its scope and restores the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 #include "platform/controls/text_range.h"
 
 namespace platform {

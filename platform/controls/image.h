@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 

@@ -13,6 +13,13 @@ void ImageView::setImage(std::shared_ptr<Image> image) {
     notify(Change::Image);
 }
 
+void ImageView::setToolTip(std::string text) {
+    if (text != toolTip_) {
+        toolTip_ = std::move(text);
+        notify(Change::ToolTip);
+    }
+}
+
 void ImageView::setHidden(bool hidden) {
     if (hidden != hidden_) {
         hidden_ = hidden;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/controls/image.h"
 #include "platform/controls/observable.h"
@@ -15,6 +16,10 @@ class ImageView : public Observable {
     const std::shared_ptr<Image>& image() const { return image_; }
     void setImage(std::shared_ptr<Image> image);
 
+    // What the image says, in words: shown on hover and read by screen readers.
+    const std::string& toolTip() const { return toolTip_; }
+    void setToolTip(std::string text);
+
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden);
 
@@ -23,6 +28,7 @@ class ImageView : public Observable {
 
   private:
     std::shared_ptr<Image> image_;
+    std::string toolTip_;
     bool hidden_ = false;
 };
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 #include "platform/controls/observable.h"
 #include "platform/controls/target_action.h"
 

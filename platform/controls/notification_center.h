@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 
@@ -21,12 +21,14 @@ enum class Change {
     StringValue,
     Formatter,
     Image,
+    ToolTip,
     Visible,
     Sheet,          // a sheet was attached to or detached from a window
     DefaultButton,  // a window's default button cell
     Active,         // the application was activated
     Modal,          // a modal session began or ended
     Terminated,
+    Busy,  // the application began or stopped being busy
     Other,
 };
 

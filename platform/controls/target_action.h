@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 
 namespace platform {
 

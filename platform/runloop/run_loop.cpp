@@ -1,10 +1,6 @@
 #include "platform/runloop/run_loop.h"
 
-#include <poll.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <map>
 #include <unordered_map>
@@ -81,7 +77,15 @@ void RunLoopSource::signal() {
 
 // --- RunLoop
 
-RunLoop::RunLoop(Clock& clock) : clock_(clock), impl_(std::make_unique<Impl>()) {
+RunLoop::RunLoop(Clock& clock)
+    : clock_(clock), pump_(std::make_unique<PollPump>(clock)), impl_(std::make_unique<Impl>()) {
+    loopsOfThisThread.push_back(this);
+}
+
+RunLoop::RunLoop(ManualClock& clock)
+    : clock_(clock),
+      pump_(std::make_unique<VirtualJumpPump>(clock)),
+      impl_(std::make_unique<Impl>()) {
     loopsOfThisThread.push_back(this);
 }
 
@@ -371,21 +375,6 @@ std::optional<TimePoint> RunLoop::nextDeadline() const {
     return std::nullopt;
 }
 
-namespace {
-
-int pollTimeoutMs(std::optional<TimePoint> deadline, TimePoint now) {
-    if (!deadline) {
-        return -1;
-    }
-    if (*deadline <= now) {
-        return 0;
-    }
-    auto ms = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
-    return static_cast<int>(std::min<decltype(ms)>(ms, INT_MAX));
-}
-
-}  // namespace
-
 void RunLoop::runInMode(Mode mode) {
     ModeScope scope(*this, mode);
     bool stopped = false;
@@ -395,49 +384,10 @@ void RunLoop::runInMode(Mode mode) {
         ~PopRun() { runs.pop_back(); }
     } popRun{impl_->runs};
 
-    auto* manual = dynamic_cast<ManualClock*>(&clock_);
     while (!stopped) {
         runDue();
-        if (stopped) {
+        if (stopped || !pump_->waitForWork(*this, nextDeadline())) {
             break;
-        }
-        const auto deadline = nextDeadline();
-        if (manual != nullptr) {
-            if (!deadline) {
-                break;
-            }
-            if (*deadline > manual->now()) {
-                manual->setNow(*deadline);
-            }
-            continue;
-        }
-        auto sources = fdSourcesInCurrentMode();
-        if (!deadline && sources.empty()) {
-            break;
-        }
-        std::vector<pollfd> fds;
-        fds.reserve(sources.size());
-        for (const auto& source : sources) {
-            fds.push_back(pollfd{.fd = source->fd(), .events = POLLIN, .revents = 0});
-        }
-        const int ready = ::poll(fds.data(), fds.size(), pollTimeoutMs(deadline, clock_.now()));
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            std::perror("norvik-raid-utility: poll");
-            break;
-        }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            if ((fds[i].revents & POLLNVAL) != 0) {
-                // Its fd was closed under the loop; watching it would spin.
-                std::fprintf(stderr,
-                             "norvik-raid-utility: run-loop source fd %d is not open; removed\n",
-                             fds[i].fd);
-                removeSource(sources[i]);
-            } else if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-                sources[i]->signal();
-            }
         }
     }
 }

@@ -11,80 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls/object.h"
+#include "platform/core/object.h"
 #include "platform/runloop/clock.h"
+#include "platform/runloop/mode.h"
+#include "platform/runloop/run_loop_pump.h"
+#include "platform/runloop/timer.h"
 
 namespace platform {
 
-enum class Mode : std::uint8_t {
-    Default = 1 << 0,
-    ModalPanel = 1 << 1,     // a modal alert or panel is running
-    EventTracking = 1 << 2,  // a pop-up menu or a control is being tracked
-};
-
-class ModeSet {
-  public:
-    constexpr ModeSet() = default;
-    constexpr ModeSet(Mode m)
-        : bits_(static_cast<std::uint8_t>(m)) {}  // NOLINT: implicit on purpose
-    constexpr ModeSet operator|(ModeSet o) const { return ModeSet(bits_ | o.bits_); }
-    constexpr bool contains(Mode m) const { return (bits_ & static_cast<std::uint8_t>(m)) != 0; }
-    constexpr bool empty() const { return bits_ == 0; }
-    constexpr bool operator==(const ModeSet&) const = default;
-
-  private:
-    constexpr explicit ModeSet(unsigned bits) : bits_(static_cast<std::uint8_t>(bits)) {}
-    std::uint8_t bits_ = 0;
-};
-
-constexpr ModeSet operator|(Mode a, Mode b) {
-    return ModeSet(a) | ModeSet(b);
-}
-
-// The common-modes set: every mode.
-inline constexpr ModeSet kCommonModes = Mode::Default | Mode::ModalPanel | Mode::EventTracking;
-
 class RunLoop;
-
-// A timer fires its callback after its interval, and again every interval when
-// repeating, while it is valid and in a run loop. Invalidating it (or
-// destroying the last reference to it) guarantees it never fires again. The
-// loop does not keep a timer alive: whoever adds it keeps it.
-class Timer : public Object {
-  public:
-    using Callback = std::function<void(Timer&)>;
-
-    static std::shared_ptr<Timer> create(Duration interval, bool repeats, Callback callback);
-    // Sends `selector` to `target` (the timer as sender); the timer
-    // invalidates itself once the target is gone.
-    static std::shared_ptr<Timer> create(Duration interval,
-                                         bool repeats,
-                                         WeakObjectPtr target,
-                                         Selector selector);
-    ~Timer() override;
-
-    // A repeating timer's interval is at least kMinimumInterval, so it
-    // cannot keep the loop busy forever.
-    static constexpr Duration kMinimumInterval = std::chrono::microseconds(100);
-
-    Duration interval() const { return interval_; }
-    // When it fires next (set when it is added to a run loop).
-    TimePoint fireDate() const { return fireDate_; }
-    bool repeats() const { return repeats_; }
-    bool isValid() const { return valid_; }
-    void invalidate();
-
-  private:
-    friend class RunLoop;
-    Timer(Duration interval, bool repeats, Callback callback);
-
-    Duration interval_;
-    bool repeats_;
-    bool valid_ = true;
-    Callback callback_;
-    TimePoint fireDate_{};
-    RunLoop* loop_ = nullptr;
-};
 
 // A source of events delivered through the run loop in its modes. An fd
 // source is performed when its file descriptor becomes readable; any source
@@ -108,7 +43,10 @@ class RunLoopSource {
 
 class RunLoop {
   public:
+    // Runs by itself (runInMode) by polling on real time ...
     explicit RunLoop(Clock& clock);
+    // ... or by jumping virtual time to the next deadline.
+    explicit RunLoop(ManualClock& clock);
     ~RunLoop();
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
@@ -174,9 +112,9 @@ class RunLoop {
     std::optional<TimePoint> nextDeadline() const;
 
     // Runs the loop in `mode` until stop() is called: runs what is due, then
-    // waits for the next deadline or a readable fd source (on a ManualClock
-    // the wait moves virtual time to the next deadline instead; with nothing
-    // left to wait for, the run ends). Nested calls are allowed; stop() ends
+    // lets its pump wait for the next deadline or a readable fd source (on a
+    // ManualClock the pump moves virtual time to the next deadline instead;
+    // with nothing left to wait for, the run ends). Nested calls are allowed; stop() ends
     // the innermost one. A readable fd is delivered by signalling its source;
     // an fd that is closed under the loop gets its source removed.
     void runInMode(Mode mode);
@@ -185,6 +123,7 @@ class RunLoop {
   private:
     struct Impl;
     Clock& clock_;
+    std::unique_ptr<RunLoopPump> pump_;
     std::unique_ptr<Impl> impl_;
 
     friend class Timer;

@@ -1,3 +1,6 @@
+#include "platform/runloop/timer.h"
+
+#include <algorithm>
 #include <utility>
 
 #include "platform/runloop/run_loop.h"
@@ -16,23 +19,35 @@ Timer::~Timer() {
     }
 }
 
-std::shared_ptr<Timer> Timer::create(Duration interval, bool repeats, Callback callback) {
-    return std::shared_ptr<Timer>(new Timer(interval, repeats, std::move(callback)));
+std::shared_ptr<Timer> Timer::createSingleShot(Duration interval, Callback callback) {
+    return std::shared_ptr<Timer>(new Timer(interval, false, std::move(callback)));
 }
 
-std::shared_ptr<Timer> Timer::create(Duration interval,
-                                     bool repeats,
-                                     WeakObjectPtr target,
-                                     Selector selector) {
-    return create(interval, repeats,
-                  [target = std::move(target), selector = std::move(selector)](Timer& timer) {
-                      auto strong = target.lock();
-                      if (!strong) {
-                          timer.invalidate();
-                          return;
-                      }
-                      selector(*strong, &timer);
-                  });
+std::shared_ptr<Timer> Timer::createRepeating(Duration interval, Callback callback) {
+    return std::shared_ptr<Timer>(new Timer(interval, true, std::move(callback)));
+}
+
+std::shared_ptr<Timer> Timer::createSingleShot(Duration interval,
+                                               WeakObjectPtr target,
+                                               Selector selector) {
+    return createSingleShot(interval, sending(std::move(target), std::move(selector)));
+}
+
+std::shared_ptr<Timer> Timer::createRepeating(Duration interval,
+                                              WeakObjectPtr target,
+                                              Selector selector) {
+    return createRepeating(interval, sending(std::move(target), std::move(selector)));
+}
+
+Timer::Callback Timer::sending(WeakObjectPtr target, Selector selector) {
+    return [target = std::move(target), selector = std::move(selector)](Timer& timer) {
+        auto strong = target.lock();
+        if (!strong) {
+            timer.invalidate();
+            return;
+        }
+        selector(*strong, &timer);
+    };
 }
 
 void Timer::invalidate() {

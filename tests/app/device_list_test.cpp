@@ -14,7 +14,7 @@ TEST(DeviceList, TwoControllersGiveTwoIdenticalEntriesAndTheFirstIsCurrent) {
     h.enclosureWithVolume(MV_LD_MODE_RAID0, "Second");
     h.launchAndSettle();
 
-    const auto& controllers = h.delegate->controllers();
+    const auto& controllers = h.delegate->devices().controllers();
     ASSERT_EQ(controllers.size(), 2u);
     EXPECT_EQ(controllers[0]->cid(), 0);
     EXPECT_EQ(controllers[1]->cid(), 1);
@@ -26,26 +26,26 @@ TEST(DeviceList, TwoControllersGiveTwoIdenticalEntriesAndTheFirstIsCurrent) {
         EXPECT_EQ(item->title(), "Norvik Duo Thunderbolt");
         EXPECT_EQ(item->representedObject(), controllers[i]);
         EXPECT_EQ(item->action().name(), "changeDevice:");
-        EXPECT_EQ(item->target().lock(), h.delegate);
+        EXPECT_EQ(item->target().lock().get(), &h.delegate->devices());
         EXPECT_EQ(item->keyEquivalent(), "");
         EXPECT_TRUE(item->isEnabled());
     }
     EXPECT_EQ(h.ui.devicePicker->indexOfSelectedItem(), 0);
-    EXPECT_EQ(h.delegate->fController(), controllers[0]);
+    EXPECT_EQ(h.delegate->devices().fController(), controllers[0]);
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("First"));
 
     // Picking the second entry makes its controller current ...
     EXPECT_TRUE(h.ui.devicePicker->userSelectItemAtIndex(1));
-    EXPECT_EQ(h.delegate->fController(), controllers[1]);
+    EXPECT_EQ(h.delegate->devices().fController(), controllers[1]);
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Second"));
 
     // ... until the next rescan, which returns to the first, with new objects.
     std::weak_ptr<MarvellController> old = controllers[0];
-    h.delegate->queueRescanEvent();
+    h.delegate->refresh().queueRescanEvent();
     h.advance(1);
     EXPECT_TRUE(old.expired());
     EXPECT_EQ(h.ui.devicePicker->indexOfSelectedItem(), 0);
-    EXPECT_EQ(h.delegate->fController(), h.delegate->controllers()[0]);
+    EXPECT_EQ(h.delegate->devices().fController(), h.delegate->devices().controllers()[0]);
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("First"));
 }
 
@@ -57,7 +57,7 @@ TEST(DeviceList, NoControllerGivesThePlaceholder) {
     EXPECT_EQ(menu->items()[0]->title(), "No devices found");
     EXPECT_EQ(menu->items()[0]->representedObject(), nullptr);
     EXPECT_EQ(menu->items()[0]->action().name(), "changeDevice:");
-    EXPECT_EQ(h.delegate->fController(), nullptr);
+    EXPECT_EQ(h.delegate->devices().fController(), nullptr);
     EXPECT_EQ(h.ui.picker->numberOfItems(), 0u);
     EXPECT_FALSE(h.ui.picker->isEnabled());
     EXPECT_FALSE(h.ui.configButton->isEnabled());
@@ -66,7 +66,7 @@ TEST(DeviceList, NoControllerGivesThePlaceholder) {
     // Choosing the placeholder keeps all of that.
     EXPECT_TRUE(h.ui.devicePicker->userSelectItemAtIndex(0));
     EXPECT_FALSE(h.ui.picker->isEnabled());
-    EXPECT_EQ(h.delegate->fController(), nullptr);
+    EXPECT_EQ(h.delegate->devices().fController(), nullptr);
 }
 
 TEST(DeviceList, ARescanClosesTheSheetWithoutConfiguring) {
@@ -77,7 +77,7 @@ TEST(DeviceList, ARescanClosesTheSheetWithoutConfiguring) {
     ASSERT_TRUE(h.sheetOpen());
     h.ui.raidPicker->userSelectCellAtIndex(0);
 
-    h.delegate->queueRescanEvent();
+    h.delegate->refresh().queueRescanEvent();
     h.advance(1);
 
     EXPECT_FALSE(h.sheetOpen());

@@ -19,8 +19,8 @@ TEST(Startup, RunsInOrderAndFillsTheWindowOnlyAtTheFirstRescan) {
     h.library->fault = [&](const std::string& op) -> std::optional<MV_U8> {
         if (op == "MV_API_Initialize") {
             anythingBeforeLibrary = h.ui.name->formatter() != nullptr ||
-                                    h.delegate->notificationObject() != nullptr ||
-                                    h.delegate->diskArrivalSession() != nullptr ||
+                                    h.delegate->enclosure().notificationObject() != nullptr ||
+                                    h.delegate->enclosure().diskArrivalSession() != nullptr ||
                                     h.ui.theSheet->defaultButtonCell() != nullptr;
         }
         return std::nullopt;
@@ -31,21 +31,22 @@ TEST(Startup, RunsInOrderAndFillsTheWindowOnlyAtTheFirstRescan) {
 
     // The library is initialised and rescanned, and asked nothing else yet.
     EXPECT_THAT(h.library->calls, ElementsAre("MV_API_Initialize", "MV_API_RescanAdapter"));
-    EXPECT_TRUE(h.delegate->controllers().empty());
-    EXPECT_EQ(h.delegate->fController(), nullptr);
+    EXPECT_TRUE(h.delegate->devices().controllers().empty());
+    EXPECT_EQ(h.delegate->devices().fController(), nullptr);
     EXPECT_EQ(platform::NotificationCenter::defaultCenter().observerCount(), observersBefore + 1);
-    ASSERT_NE(h.delegate->formatter, nullptr);
-    EXPECT_EQ(h.delegate->formatter->maxLength(), 15);
-    EXPECT_EQ(h.ui.name->formatter(), h.delegate->formatter);
-    ASSERT_NE(h.delegate->notificationObject(), nullptr);
-    ASSERT_NE(h.delegate->notificationRunLoopSource(), nullptr);
-    EXPECT_TRUE(h.driver.runLoop().containsSource(h.delegate->notificationRunLoopSource().get()));
-    EXPECT_NE(h.delegate->publishIterator(), platform::devices::kNoHandle);
-    EXPECT_NE(h.delegate->publishIterator2(), platform::devices::kNoHandle);
-    ASSERT_NE(h.delegate->diskArrivalSession(), nullptr);
-    EXPECT_TRUE(h.delegate->diskArrivalSession()->isScheduled());
+    ASSERT_NE(h.delegate->sheet().formatter(), nullptr);
+    EXPECT_EQ(h.delegate->sheet().formatter()->maxLength(), 15);
+    EXPECT_EQ(h.ui.name->formatter(), h.delegate->sheet().formatter());
+    ASSERT_NE(h.delegate->enclosure().notificationObject(), nullptr);
+    ASSERT_NE(h.delegate->enclosure().notificationRunLoopSource(), nullptr);
+    EXPECT_TRUE(h.driver.runLoop().containsSource(
+        h.delegate->enclosure().notificationRunLoopSource().get()));
+    EXPECT_NE(h.delegate->enclosure().publishIterator(), platform::devices::kNoHandle);
+    EXPECT_NE(h.delegate->enclosure().publishIterator2(), platform::devices::kNoHandle);
+    ASSERT_NE(h.delegate->enclosure().diskArrivalSession(), nullptr);
+    EXPECT_TRUE(h.delegate->enclosure().diskArrivalSession()->isScheduled());
     EXPECT_EQ(h.ui.theSheet->defaultButtonCell(), h.ui.cancelButton->cell());
-    EXPECT_EQ(h.driver.runLoop().pendingPerformCount(h.delegate.get(), "scanForControllers"), 1u);
+    EXPECT_TRUE(h.delegate->refresh().rescanPending());
 
     h.advance(0.999);
     EXPECT_EQ(h.library->count("MV_Adapter_GetCount"), 0);
@@ -85,8 +86,8 @@ TEST_P(StartupLibraryFault, DoesNotStopStartup) {
     } else {
         EXPECT_EQ(h.library->count("MV_API_RescanAdapter"), 2);
     }
-    EXPECT_NE(h.delegate->notificationObject(), nullptr);
-    EXPECT_EQ(h.ui.name->formatter(), h.delegate->formatter);
+    EXPECT_NE(h.delegate->enclosure().notificationObject(), nullptr);
+    EXPECT_EQ(h.ui.name->formatter(), h.delegate->sheet().formatter());
     EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre("Norvik Duo Thunderbolt"));
 }
 
@@ -94,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, StartupLibraryFault, testing::Values("status", 
 
 TEST(Startup, WithoutDiskArrivalSessionTheRestStillWorks) {
     AppHarness h;
-    h.delegate->createDiskArrivalSession = [] {
+    h.delegate->enclosure().createDiskArrivalSession = [] {
         return platform::devices::DiskArrivalSessionRef();
     };
     h.enclosureWithVolume(MV_LD_MODE_RAID1);
@@ -102,7 +103,7 @@ TEST(Startup, WithoutDiskArrivalSessionTheRestStillWorks) {
     h.tree.addDisk("disk4", AppHarness::busPath(0));
 
     h.launchAndSettle();
-    EXPECT_EQ(h.delegate->diskArrivalSession(), nullptr);
+    EXPECT_EQ(h.delegate->enclosure().diskArrivalSession(), nullptr);
     EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre("Norvik Duo Thunderbolt"));
     const int walks = h.library->count("MV_LD_GetInfo");
 
@@ -139,7 +140,7 @@ TEST(Startup, MarvellNotificationFromAnySenderQueuesAOneSecondUpdate) {
 TEST(Shutdown, FinalizesThenTearsDownTheRegistryNotifications) {
     AppHarness h;
     h.launchAndSettle();
-    auto source = h.delegate->notificationRunLoopSource();
+    auto source = h.delegate->enclosure().notificationRunLoopSource();
     h.library->calls.clear();
     h.library->fault = [](const std::string& op) -> std::optional<MV_U8> {
         if (op == "MV_API_Finalize") {
@@ -151,16 +152,16 @@ TEST(Shutdown, FinalizesThenTearsDownTheRegistryNotifications) {
     h.app().terminate(nullptr);
 
     EXPECT_THAT(h.library->calls, ElementsAre("MV_API_Finalize"));
-    EXPECT_EQ(h.delegate->publishIterator(), platform::devices::kNoHandle);
-    EXPECT_EQ(h.delegate->publishIterator2(), platform::devices::kNoHandle);
-    EXPECT_EQ(h.delegate->notificationRunLoopSource(), nullptr);
-    EXPECT_EQ(h.delegate->notificationObject(), nullptr);
+    EXPECT_EQ(h.delegate->enclosure().publishIterator(), platform::devices::kNoHandle);
+    EXPECT_EQ(h.delegate->enclosure().publishIterator2(), platform::devices::kNoHandle);
+    EXPECT_EQ(h.delegate->enclosure().notificationRunLoopSource(), nullptr);
+    EXPECT_EQ(h.delegate->enclosure().notificationObject(), nullptr);
     EXPECT_FALSE(h.driver.runLoop().containsSource(source.get()));
     // Nothing else is torn down: the disk-arrival session stays.
-    EXPECT_TRUE(h.delegate->diskArrivalSession()->isScheduled());
+    EXPECT_TRUE(h.delegate->enclosure().diskArrivalSession()->isScheduled());
 
     // A second tear-down finds nothing to release.
-    h.delegate->unregisterForNotifications();
+    h.delegate->enclosure().unregisterForNotifications();
     EXPECT_EQ(h.tree.liveHandleCount(), 0u);
 }
 

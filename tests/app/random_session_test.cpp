@@ -297,13 +297,13 @@ class RandomSession {
     void checkInvariants() {
         ASSERT_FALSE(h.app().isTerminated());
         ASSERT_FALSE(h.app().isModal());
-        const auto& current = h.delegate->fController();
+        const auto& current = h.delegate->devices().fController();
         if (current) {
-            const auto& all = h.delegate->controllers();
+            const auto& all = h.delegate->devices().controllers();
             EXPECT_NE(std::find(all.begin(), all.end(), current), all.end());
         }
         EXPECT_TRUE(h.ui.name->formatter() == nullptr ||
-                    h.ui.name->formatter() == h.delegate->formatter);
+                    h.ui.name->formatter() == h.delegate->sheet().formatter());
     }
 
     std::mt19937 rng_;

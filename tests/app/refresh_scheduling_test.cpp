@@ -25,7 +25,7 @@ class RefreshQueues : public testing::Test {
 
 TEST_F(RefreshQueues, BurstOfRescansRunsOnceOneSecondAfterTheLast) {
     for (int i = 0; i < 3; ++i) {
-        h.delegate->queueRescanEvent();
+        h.delegate->refresh().queueRescanEvent();
         h.advance(0.5);
     }
     EXPECT_EQ(rescans(), 0);
@@ -38,8 +38,8 @@ TEST_F(RefreshQueues, BurstOfRescansRunsOnceOneSecondAfterTheLast) {
 }
 
 TEST_F(RefreshQueues, ZeroDelayUpdateReplacesAPendingOneSecondUpdate) {
-    h.delegate->queueUpdateEvent(1);
-    h.delegate->queueUpdateEvent(0);
+    h.delegate->refresh().queueUpdateEvent(1);
+    h.delegate->refresh().queueUpdateEvent(0);
     h.driver.runUntilIdle();
     EXPECT_EQ(updates(), 1);
     h.advance(5);
@@ -47,9 +47,9 @@ TEST_F(RefreshQueues, ZeroDelayUpdateReplacesAPendingOneSecondUpdate) {
 }
 
 TEST_F(RefreshQueues, UpdateBurstRunsOnceAfterTheLastRequestsDelay) {
-    h.delegate->queueUpdateEvent(1);
+    h.delegate->refresh().queueUpdateEvent(1);
     h.advance(0.9);
-    h.delegate->queueUpdateEvent(1);
+    h.delegate->refresh().queueUpdateEvent(1);
     h.advance(0.9);
     EXPECT_EQ(updates(), 0);
     h.advance(0.1);
@@ -57,15 +57,15 @@ TEST_F(RefreshQueues, UpdateBurstRunsOnceAfterTheLastRequestsDelay) {
 }
 
 TEST_F(RefreshQueues, TheTwoQueuesAreIndependent) {
-    h.delegate->queueUpdateEvent(1);
-    h.delegate->queueRescanEvent();  // must not cancel the pending update
+    h.delegate->refresh().queueUpdateEvent(1);
+    h.delegate->refresh().queueRescanEvent();  // must not cancel the pending update
     h.advance(1);
     // The update ran, and so did the rescan, which itself updates the view.
     EXPECT_EQ(rescans(), 1);
     EXPECT_EQ(updates(), 2);
 
-    h.delegate->queueRescanEvent();
-    h.delegate->queueUpdateEvent(0);  // must not cancel the pending rescan
+    h.delegate->refresh().queueRescanEvent();
+    h.delegate->refresh().queueUpdateEvent(0);  // must not cancel the pending rescan
     h.driver.runUntilIdle();
     EXPECT_EQ(updates(), 3);
     h.advance(1);
@@ -76,8 +76,8 @@ TEST_F(RefreshQueues, TheTwoQueuesAreIndependent) {
 TEST_F(RefreshQueues, RescansWaitForTheModalAlertWhileUpdatesRunInside) {
     int rescansInside = -1;
     int updatesInside = -1;
-    h.delegate->queueRescanEvent();
-    h.delegate->queueUpdateEvent(1);
+    h.delegate->refresh().queueRescanEvent();
+    h.delegate->refresh().queueUpdateEvent(1);
     h.alerts->answerWith([&](const platform::Alert&) {
         h.advance(3);
         rescansInside = rescans();
@@ -93,8 +93,8 @@ TEST_F(RefreshQueues, RescansWaitForTheModalAlertWhileUpdatesRunInside) {
 }
 
 TEST_F(RefreshQueues, RescansWaitWhileAMenuIsTracked) {
-    h.delegate->queueRescanEvent();
-    h.delegate->queueUpdateEvent(1);
+    h.delegate->refresh().queueRescanEvent();
+    h.delegate->refresh().queueUpdateEvent(1);
     {
         platform::RunLoop::ModeScope tracking(h.driver.runLoop(), platform::Mode::EventTracking);
         h.advance(2);
@@ -118,10 +118,10 @@ TEST(RefreshTimer, RunsWhileTheCurrentControllerHasAMirror) {
     AppFakeLibrary::addVolume(a, 2, MV_LD_MODE_RAID1, {3, 4}, "M2");
     h.launchAndSettle();
 
-    ASSERT_NE(h.delegate->timer, nullptr);
-    EXPECT_TRUE(h.delegate->timer->isValid());
-    EXPECT_EQ(h.delegate->timer->interval(), platform::seconds(10));
-    auto first = h.delegate->timer;
+    ASSERT_NE(h.delegate->refresh().timer(), nullptr);
+    EXPECT_TRUE(h.delegate->refresh().timer()->isValid());
+    EXPECT_EQ(h.delegate->refresh().timer()->interval(), platform::seconds(10));
+    auto first = h.delegate->refresh().timer();
 
     const int walks = h.library->count("MV_LD_GetInfo");
     const int statusQueries = h.library->count("MV_LD_GetStatus");
@@ -145,9 +145,9 @@ TEST(RefreshTimer, RunsWhileTheCurrentControllerHasAMirror) {
 
     // The mirrors go: the next update stops the timer for good.
     h.library->adapters[0].volumes.clear();
-    h.delegate->queueUpdateEvent(0);
+    h.delegate->refresh().queueUpdateEvent(0);
     h.driver.runUntilIdle();
-    EXPECT_FALSE(h.delegate->timer->isValid());
+    EXPECT_FALSE(h.delegate->refresh().timer()->isValid());
     EXPECT_FALSE(first->isValid());
     const int stopped = h.library->count("MV_LD_GetStatus");
     h.advance(60);
@@ -156,11 +156,31 @@ TEST(RefreshTimer, RunsWhileTheCurrentControllerHasAMirror) {
 
 TEST(RefreshTimer, NoTimerForAStripeAndStopBeforeStartIsHarmless) {
     AppHarness h;
-    h.delegate->stopTimer();
-    EXPECT_EQ(h.delegate->timer, nullptr);
+    h.delegate->refresh().stopTimer();
+    EXPECT_EQ(h.delegate->refresh().timer(), nullptr);
     h.enclosureWithVolume(MV_LD_MODE_RAID0);
     h.launchAndSettle();
-    EXPECT_EQ(h.delegate->timer, nullptr);
+    EXPECT_EQ(h.delegate->refresh().timer(), nullptr);
+}
+
+// Starting the timer again replaces it: one live timer, one tick per interval.
+TEST(RefreshTimer, StartTimerTwiceLeavesOneLiveTimer) {
+    AppHarness h;
+    h.enclosureWithVolume(MV_LD_MODE_RAID0);
+    h.launchAndSettle();
+    h.delegate->refresh().startTimer();
+    auto first = h.delegate->refresh().timer();
+    h.delegate->refresh().startTimer();
+    EXPECT_FALSE(first->isValid());
+    ASSERT_NE(h.delegate->refresh().timer(), nullptr);
+    EXPECT_TRUE(h.delegate->refresh().timer()->isValid());
+
+    const int before = h.library->count("MV_LD_GetStatus");
+    h.advance(10);
+    const int perTick = h.library->count("MV_LD_GetStatus") - before;
+    EXPECT_GT(perTick, 0);
+    h.advance(10);
+    EXPECT_EQ(h.library->count("MV_LD_GetStatus") - before, 2 * perTick);
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ TEST_F(SimulatorJourney, DiskFailsIsReplacedRebuiltReconfiguredAndUnplugged) {
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Scratch space 2"));
     EXPECT_EQ(h.ui.type->stringValue(), "LD_MODE_RAID0");
     EXPECT_EQ(h.ui.capacity->stringValue(), "4 TB");
-    EXPECT_FALSE(h.delegate->timer->isValid());
+    EXPECT_FALSE(h.delegate->refresh().timer()->isValid());
 
     // Unplugged: one rescan, and the window says so.
     hardware([](sim::Enclosure& e) { e.plugged = false; });

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCursor>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/app_delegate.h"
 #include "frontend_test_support.h"
@@ -27,11 +30,10 @@ class FrontEndTest : public ::testing::Test {
     platform::ManualClock clock;
     platform::RunLoop loop{clock};
     MainInterface ui = MainInterface::build();
-    std::shared_ptr<AppDelegate> delegate = AppDelegate::create();
+    std::shared_ptr<AppDelegate> delegate = AppDelegate::create(ui);
     std::unique_ptr<FrontEnd> frontEnd;
 
     void SetUp() override {
-        ui.connect(*delegate);
         application.setDelegate(delegate);
         frontEnd = std::make_unique<FrontEnd>(ui, application, loop);
         ui.window->makeKeyAndOrderFront(nullptr);
@@ -90,6 +92,67 @@ TEST_F(FrontEndTest, ChoosingIndividualDisksOnTheSheetDisablesTheNameField) {
 
     QTest::keyClick(frontEnd->sheet(), Qt::Key_Escape);
     EXPECT_FALSE(frontEnd->sheet()->isVisible());
+}
+
+// Every label and button can be reached with Alt and a letter; the value
+// labels and the health image say what they are to a screen reader.
+TEST_F(FrontEndTest, KeyboardAndScreenReaders) {
+    for (const char* name :
+         {"unmountButton", "rebuildButton", "configButton", "cancelButton", "configNowButton"}) {
+        EXPECT_TRUE(frontEnd->outlet<QPushButton>(name)->text().contains(QLatin1Char('&'))) << name;
+    }
+    for (auto* button : frontEnd->outlet<QButtonGroup>("raidPicker")->buttons()) {
+        EXPECT_TRUE(button->text().contains(QLatin1Char('&'))) << button->text().toStdString();
+    }
+    for (auto* label : frontEnd->mainWindow()->findChildren<QLabel*>() +
+                           frontEnd->sheet()->findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            EXPECT_TRUE(label->text().contains(QLatin1Char('&')))
+                << label->objectName().toStdString();
+        }
+    }
+    for (const char* value : {"type", "capacity", "status", "disks"}) {
+        auto* label = frontEnd->outlet<QLabel>(value);
+        EXPECT_FALSE(label->accessibleName().isEmpty()) << value;
+        EXPECT_FALSE(label->accessibleDescription().isEmpty()) << value;
+        EXPECT_NE(label->focusPolicy(), Qt::NoFocus) << value << " cannot be reached";
+        const auto captions = frontEnd->mainWindow()->findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(captions.begin(), captions.end(),
+                                [&](QLabel* caption) { return caption->buddy() == label; }))
+            << value << " has no caption linked to it";
+    }
+    EXPECT_FALSE(frontEnd->outlet<QLabel>("statusImage")->accessibleDescription().isEmpty());
+
+    ui.statusImage->setToolTip("A volume is degraded");
+    EXPECT_EQ(frontEnd->outlet<QLabel>("statusImage")->accessibleName(), "A volume is degraded");
+    EXPECT_EQ(frontEnd->outlet<QLabel>("statusImage")->toolTip(), "A volume is degraded");
+
+    QApplication::setActiveWindow(frontEnd->mainWindow());
+    EXPECT_EQ(frontEnd->mainWindow()->focusWidget(), frontEnd->outlet<QWidget>("devicePicker"));
+}
+
+TEST_F(FrontEndTest, ABusyApplicationShowsTheBusyCursor) {
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    {
+        const platform::Application::BusyScope busy;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        const platform::Application::BusyScope nested;
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FrontEndTest, ControlQQuits) {
+    QApplication::setActiveWindow(frontEnd->mainWindow());
+    QTest::keyClick(frontEnd->mainWindow(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(application.isTerminated());
+}
+
+TEST_F(FrontEndTest, ControlWClosesTheWindowWhichQuits) {
+    QApplication::setActiveWindow(frontEnd->mainWindow());
+    QTest::keyClick(frontEnd->mainWindow(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(ui.window->isVisible());
+    EXPECT_TRUE(application.isTerminated());
 }
 
 }  // namespace

@@ -147,6 +147,25 @@ TEST_F(ControllerOperations, NoDisksGivesAnEmptyVolume) {
     EXPECT_EQ(clock.now(), platform::TimePoint{});  // no pauses
 }
 
+// The record has 128 member slots; the count sent must not name more.
+TEST_F(ControllerOperations, MemberCountNeverExceedsTheSlotsWritten) {
+    for (const int diskCount : {128, 129, 200, 256}) {
+        std::vector<HD_Info> records;
+        for (int id = 1; id <= diskCount; ++id) {
+            records.push_back(diskRecord(static_cast<MV_U16>(id), 1024));
+        }
+        giveDisks(records);
+        EXPECT_CALL(library, MV_PD_WipeHDMDD(2, _, 0)).WillRepeatedly(Return(0));
+        const auto bytes = create("many", 1);
+        EXPECT_EQ(bytes[1], 128) << diskCount << " disks";
+        MV_U16 lastSlot;
+        std::memcpy(&lastSlot, bytes.data() + 16 + 2 * 127, sizeof lastSlot);
+        EXPECT_EQ(lastSlot, 128) << diskCount << " disks";
+        EXPECT_EQ(sizeOf(bytes), 128u * 1024) << "only the members count towards the size";
+        testing::Mock::VerifyAndClearExpectations(&library);
+    }
+}
+
 struct NameCase {
     const char* name;
     const char* stored;  // the name field up to its zero bytes
@@ -250,6 +269,69 @@ TEST_F(ControllerOperations, AutoRebuildChangesOnlyByteOne) {
         });
         EXPECT_EQ(controller->autoRebuild(on), 8);
     }
+}
+
+// Before a rebuild the replacement disk is freed: every other volume with a
+// block on it goes; the volume being rebuilt and free blocks stay.
+TEST_F(ControllerOperations, FreeingADiskDeletesTheOtherVolumesOnIt) {
+    HD_Block_Info list{};
+    list.BlockCount = 4;
+    const MV_U16 ids[] = {10, 11, 12, 13};
+    std::memcpy(list.BlockIDs, ids, sizeof ids);
+    auto owned = [](MV_U16 volume, bool assigned) {
+        Block_Info b{};
+        b.HDID = 3;
+        b.Flags = assigned ? MV_BLOCK_FLAG_ASSIGNED : 0;
+        b.LDID = volume;
+        return b;
+    };
+    EXPECT_CALL(library, MV_BLK_GetHDBlock(2, _)).WillOnce(replyRecord(list));
+    EXPECT_CALL(library, MV_BLK_GetInfo(2, _))
+        .WillOnce(replyRecord(owned(5, true)))
+        .WillOnce(replyRecord(owned(1, true)))   // the volume being rebuilt
+        .WillOnce(replyRecord(owned(6, false)))  // a free block
+        .WillOnce(Throw(std::runtime_error("lookup raised")));
+    EXPECT_CALL(library, MV_LD_Delete(2, 5, 1)).WillOnce(Return(4));  // status not looked at
+    controller->freeDiskForRebuild(3, 1);
+}
+
+TEST_F(ControllerOperations, FreeingADiskLetsAFailedDeletionThrough) {
+    HD_Block_Info list{};
+    list.BlockCount = 1;
+    list.BlockIDs[0] = 10;
+    Block_Info b{};
+    b.Flags = MV_BLOCK_FLAG_ASSIGNED;
+    b.LDID = 5;
+    EXPECT_CALL(library, MV_BLK_GetHDBlock(2, _)).WillOnce(replyRecord(list));
+    EXPECT_CALL(library, MV_BLK_GetInfo(2, _)).WillOnce(replyRecord(b));
+    EXPECT_CALL(library, MV_LD_Delete(2, 5, 1)).WillOnce(Throw(std::runtime_error("raised")));
+    EXPECT_THROW(controller->freeDiskForRebuild(3, 1), std::runtime_error);
+}
+
+// A library whose settings record is larger than ours writes past 64 bytes;
+// that must land in room of ours and go back to the library unchanged.
+TEST_F(ControllerOperations, AutoRebuildLeavesRoomForALargerRecord) {
+    constexpr std::size_t kLibraryRecord = 1024;
+    std::vector<unsigned char> sentBack;
+    EXPECT_CALL(library, MV_Adapter_GetConfig(2, _, _))
+        .WillOnce([](MV_U8, MV_U8*, Adapter_Config* c) {
+            std::memset(c, 0x5A, kLibraryRecord);
+            return MV_U8{0};
+        });
+    EXPECT_CALL(library, MV_Adapter_SetConfig(2, _)).WillOnce([&](MV_U8, Adapter_Config* c) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(c);
+        sentBack.assign(bytes, bytes + kLibraryRecord + 16);
+        return MV_U8{0};
+    });
+    EXPECT_EQ(controller->autoRebuild(true), 0);
+    ASSERT_EQ(sentBack.size(), kLibraryRecord + 16);
+    EXPECT_EQ(sentBack[1], 1);
+    sentBack[1] = 0x5A;
+    EXPECT_EQ(std::vector<unsigned char>(sentBack.begin(), sentBack.begin() + kLibraryRecord),
+              std::vector<unsigned char>(kLibraryRecord, 0x5A));
+    // Beyond what the library wrote the buffer is still zeroed.
+    EXPECT_EQ(std::vector<unsigned char>(sentBack.begin() + kLibraryRecord, sentBack.end()),
+              std::vector<unsigned char>(16, 0));
 }
 
 TEST_F(ControllerOperations, AutoRebuildStopsWhenTheSettingsCannotBeRead) {

@@ -1,5 +1,5 @@
 // The whole application, headless, for the app and ui tests: the interface
-// built in code and connected to a delegate, on a virtual-time run loop, with
+// built in code and handed to a delegate, on a virtual-time run loop, with
 // scripted alert answers, a fake controller library, an in-memory device tree
 // and a string table whose texts are their keys (plus the placeholders the
 // formats need), so tests can read what was shown without depending on wording.
@@ -51,6 +51,7 @@ class AppTestResources {
             "LD_STATUS_UNKNOWN": "LD_STATUS_UNKNOWN %d",
             "LD_MODE_UNKNOWN": "LD_MODE_UNKNOWN %d",
             "VOLUME_NAME_UNREADABLE": "VOLUME_NAME_UNREADABLE %d",
+            "VOLUME_NAME_EMPTY": "VOLUME_NAME_EMPTY %d",
             "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@"
         })";
         for (const char* icon :
@@ -80,14 +81,15 @@ class AppHarness {
     platform::Bundle bundle{AppTestResources::directory(), "en"};
     platform::Bundle::ScopedMainBundle bundleScope{bundle};
     MainInterface ui = MainInterface::build();
-    std::shared_ptr<AppDelegate> delegate = AppDelegate::create();
+    std::shared_ptr<AppDelegate> delegate = AppDelegate::create(ui);
     std::vector<std::string> launched;
 
     AppHarness() {
         app().setAlertPresenter(alerts);
         app().setDelegate(delegate);
-        ui.connect(*delegate);
-        delegate->launchApplication = [this](const std::string& name) { launched.push_back(name); };
+        delegate->sheet().launchApplication = [this](const std::string& name) {
+            launched.push_back(name);
+        };
     }
     ~AppHarness() { delegate.reset(); }
 
@@ -161,9 +163,7 @@ class AppHarness {
         }
         return result;
     }
-    bool updatePending() {
-        return driver.runLoop().pendingPerformCount(delegate.get(), "updateDevice") > 0;
-    }
+    bool updatePending() { return delegate->refresh().updatePending(); }
 
     // --- library worlds
     // Adapter `a` gets two 2 TB disks (IDs 1 and 2) and, when `mode` >= 0, one

@@ -127,11 +127,12 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     EXPECT_THAT(h.alertMessages(),
                 ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
     const auto& shown = h.alerts->shown();
-    EXPECT_EQ(shown[0].informativeText, "WARNING1_BODY");
+    // Individual disks delete the volumes but erase no disk, and make no new volume.
+    EXPECT_EQ(shown[0].informativeText, "WARNING1_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[0].buttons, ElementsAre("CANCEL", "CONTINUE"));
-    EXPECT_EQ(shown[1].informativeText, "WARNING2_BODY");
+    EXPECT_EQ(shown[1].informativeText, "WARNING2_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[1].buttons, ElementsAre("CANCEL", "OK"));
-    EXPECT_EQ(shown[2].informativeText, "SUCCESS_BODY");
+    EXPECT_EQ(shown[2].informativeText, "SUCCESS_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[2].buttons, ElementsAre("DONE", "DISKUTILITY"));
     for (const auto& a : shown) {
         EXPECT_EQ(a.style, platform::AlertStyle::Warning);
@@ -142,6 +143,43 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     EXPECT_TRUE(h.launched.empty());
     EXPECT_FALSE(h.sheetOpen());
     EXPECT_TRUE(h.updatePending());
+}
+
+// The change blocks the window for seconds: it is shown busy from after the
+// last warning closed until the change is done, and repainted first.
+TEST_F(Configuration, TheWindowIsBusyWhileTheChangeBlocks) {
+    launchWith(2, /*withVolume=*/true);
+    openSheetWith(AppDelegate::kLayoutRAID1);
+    std::vector<std::string> notBusy;
+    h.library->fault = [&](const std::string& op) -> std::optional<MV_U8> {
+        if (!h.app().isBusy()) {
+            notBusy.push_back(op);
+        }
+        return std::nullopt;
+    };
+    std::size_t alertsWhenBusyBegan = 0;
+    bool modalWhenBusyBegan = true;
+    auto observation = h.app().observe([&](platform::Observable&, platform::Change what) {
+        if (what == platform::Change::Busy && h.app().isBusy()) {
+            alertsWhenBusyBegan = h.alerts->shown().size();
+            modalWhenBusyBegan = h.app().isModal();
+        }
+    });
+    h.alerts->answer(kSecond);
+    h.alerts->answer(kSecond);
+    h.alerts->answerWith([&](const platform::Alert&) {
+        EXPECT_FALSE(h.app().isBusy()) << "the result is not shown busy";
+        return kFirst;
+    });
+    h.ui.configNowButton->performClick();
+
+    EXPECT_EQ(alertsWhenBusyBegan, 2u);
+    EXPECT_FALSE(modalWhenBusyBegan);
+    for (const auto& op : notBusy) {
+        EXPECT_TRUE(op.rfind("MV_LD_", 0) != 0 && op.rfind("MV_PD_Wipe", 0) != 0)
+            << op << " ran without the busy cursor";
+    }
+    EXPECT_FALSE(h.app().isBusy());
 }
 
 struct Refusal {
@@ -197,6 +235,8 @@ TEST_F(Configuration, MirrorIsCreatedWithTheSheetAttachedUntilTheResultIsDismiss
 
     EXPECT_THAT(h.alertMessages(),
                 ElementsAre("WARNING1_TITLE", "WARNING2_TITLE", "SUCCESS_TITLE"));
+    EXPECT_EQ(h.alerts->shown()[0].informativeText, "WARNING1_BODY");
+    EXPECT_EQ(h.alerts->shown()[2].informativeText, "SUCCESS_BODY");
     EXPECT_TRUE(sheetDuringResult);
     EXPECT_FALSE(h.sheetOpen());
     // Old volume deleted (rebuild cancelled first), both disks wiped, one mirror created.
@@ -290,7 +330,7 @@ TEST_F(Configuration, DiskUtilityIsOpenedOnlyFromItsButton) {
 TEST_F(Configuration, NoControllerIsReportedAsAFailure) {
     h.launchAndSettle();
     h.alerts->answer(kFirst);
-    h.delegate->doCreateRAID("Name", AppDelegate::kLayoutIndividualDisks);
+    h.delegate->sheet().doCreateRAID("Name", AppDelegate::kLayoutIndividualDisks);
     ASSERT_EQ(h.alerts->shown().size(), 1u);
     EXPECT_EQ(h.alerts->shown()[0].messageText, "ERROR_SETCONFIG_TITLE");
     EXPECT_EQ(h.alerts->shown()[0].informativeText, "ERROR_SETCONFIG_BODY 255");

@@ -9,6 +9,7 @@ namespace {
 struct IconCase {
     std::vector<MV_U8> statuses;  // one RAID set per entry, in order
     std::string icon;
+    std::string saying;  // the tooltip: the verdict's string-table key
 };
 
 class HealthIcon : public testing::TestWithParam<IconCase> {};
@@ -29,32 +30,40 @@ TEST_P(HealthIcon, FollowsTheLastSetWithAVerdict) {
     }
     h.launchAndSettle();
     EXPECT_EQ(h.icon(), GetParam().icon);
+    EXPECT_EQ(h.ui.statusImage->toolTip(), GetParam().saying);
     ASSERT_NE(h.ui.statusImage->image(), nullptr);
     EXPECT_FALSE(h.ui.statusImage->image()->isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Statuses,
-                         HealthIcon,
-                         testing::Values(IconCase{{}, kIconOk},
-                                         IconCase{{0}, kIconOk},
-                                         IconCase{{1}, kIconWarning},
-                                         IconCase{{4}, kIconWrong},
-                                         IconCase{{3}, kIconWrong},
-                                         IconCase{{11}, kIconWrong},
-                                         IconCase{{10}, kIconOk},
-                                         IconCase{{7}, kIconOk},
-                                         IconCase{{4, 1}, kIconWarning},
-                                         IconCase{{1, 0}, kIconWarning},
-                                         IconCase{{1, 4}, kIconWrong},
-                                         IconCase{{4, 10, 0}, kIconWrong}));
+INSTANTIATE_TEST_SUITE_P(
+    Statuses,
+    HealthIcon,
+    testing::Values(IconCase{{}, kIconOk, "HEALTH_OK"},
+                    IconCase{{0}, kIconOk, "HEALTH_OK"},
+                    IconCase{{1}, kIconWarning, "HEALTH_DEGRADED"},
+                    IconCase{{4}, kIconWrong, "HEALTH_FAILED"},
+                    IconCase{{3}, kIconWrong, "HEALTH_FAILED"},
+                    IconCase{{11}, kIconWrong, "HEALTH_FAILED"},
+                    IconCase{{10}, kIconOk, "HEALTH_OK"},
+                    IconCase{{7}, kIconOk, "HEALTH_OK"},
+                    IconCase{{255}, kIconWarning, "HEALTH_NOT_ANSWERING"},
+                    IconCase{{4, 255}, kIconWarning, "HEALTH_NOT_ANSWERING"},
+                    IconCase{{255, 0, 10}, kIconWarning, "HEALTH_NOT_ANSWERING"},
+                    IconCase{{4, 1}, kIconWarning, "HEALTH_DEGRADED"},
+                    IconCase{{1, 0}, kIconWarning, "HEALTH_DEGRADED"},
+                    IconCase{{1, 4}, kIconWrong, "HEALTH_FAILED"},
+                    IconCase{{4, 10, 0}, kIconWrong, "HEALTH_FAILED"}));
+;
 
 TEST(HealthIconEdges, NoControllerIsWrong) {
     AppHarness h;
     h.launchAndSettle();
     EXPECT_EQ(h.icon(), kIconWrong);
+    EXPECT_EQ(h.ui.statusImage->toolTip(), "HEALTH_NO_ENCLOSURE");
 }
 
-TEST(HealthIconEdges, AnUnreadableSetLeavesTheVerdictUnchanged) {
+// A controller that stops answering must not show the ok icon.
+TEST(HealthIconEdges, ASetWhoseStatusCannotBeReadWarns) {
     AppHarness h;
     h.enclosureWithVolume(MV_LD_MODE_RAID1);
     h.library->fault = [](const std::string& op) -> std::optional<MV_U8> {
@@ -64,7 +73,8 @@ TEST(HealthIconEdges, AnUnreadableSetLeavesTheVerdictUnchanged) {
         return std::nullopt;
     };
     h.launchAndSettle();
-    EXPECT_EQ(h.icon(), kIconOk);
+    EXPECT_EQ(h.icon(), kIconWarning);
+    EXPECT_EQ(h.ui.statusImage->toolTip(), "HEALTH_NOT_ANSWERING");
 }
 
 TEST(HealthIconEdges, TimerTicksDoNotChangeTheIcon) {
@@ -75,7 +85,7 @@ TEST(HealthIconEdges, TimerTicksDoNotChangeTheIcon) {
     h.advance(10);
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_DEGRADE");
     EXPECT_EQ(h.icon(), kIconOk);
-    h.delegate->queueUpdateEvent(0);
+    h.delegate->refresh().queueUpdateEvent(0);
     h.driver.runUntilIdle();
     EXPECT_EQ(h.icon(), kIconWarning);
 }

@@ -110,13 +110,44 @@ INSTANTIATE_TEST_SUITE_P(
              true,
              u"GHIJKLMNOPQRST",
              {0, 0}},
+        // An over-long name from another tool can always be made shorter.
         Edit{"negative room: deleting one still too long",
              u"ABCDEFGHIJKLMNOPQRST",
              {19, 1},
              u"",
-             false,
+             true,
              u"ABCDEFGHIJKLMNOPQRS",
-             {19, 0}}));
+             {19, 0}},
+        Edit{"negative room: typing one over a selection of two",
+             u"ABCDEFGHIJKLMNOPQRST",
+             {3, 2},
+             u"x",
+             true,
+             u"ABCxFGHIJKLMNOPQRST",
+             {4, 0}}));
+
+// Backspace and Delete propose the shorter text with the caret (no selection)
+// as the original selection, as the line edit does.
+TEST(QDPlainTextFormatter, BackspaceAndDeleteShortenAnOverLongName) {
+    QDPlainTextFormatter f;
+    f.setMaxLength(15);
+    const std::u16string longName = u"ABCDEFGHIJKLMNOPQRST";
+    struct Key {
+        const char* what;
+        platform::TextRange caret;
+        std::u16string shown;
+        platform::TextRange caretAfter;
+    };
+    for (const Key& key : {Key{"backspace at the end", {20, 0}, u"ABCDEFGHIJKLMNOPQRS", {19, 0}},
+                           Key{"delete at the start", {0, 0}, u"BCDEFGHIJKLMNOPQRST", {0, 0}}}) {
+        std::u16string proposed = key.shown;
+        platform::TextRange selection = key.caretAfter;
+        EXPECT_TRUE(f.isPartialStringValid(proposed, selection, longName, key.caret, nullptr))
+            << key.what;
+        EXPECT_EQ(proposed, key.shown) << key.what;
+        EXPECT_EQ(selection, key.caretAfter) << key.what;
+    }
+}
 
 TEST(QDPlainTextFormatter, UnconfiguredLimitsNothingInPractice) {
     QDPlainTextFormatter f;

@@ -77,11 +77,23 @@ TEST_F(Rebuild, ConfirmedRebuildGoesOntoTheFirstFreeDiskWithTheExactWarnings) {
     EXPECT_EQ(h.ui.rebuildButton->title(), "CANCEL");
 }
 
+TEST_F(Rebuild, TheSheetClosesAfterAConfirmedRebuild) {
+    degradedMirror();
+    launch();
+    h.delegate->sheet().configureDevice(nullptr);
+    ASSERT_TRUE(h.sheetOpen());
+    confirm();
+    h.delegate->rebuild().doRebuild(nullptr);
+    EXPECT_THAT(changes(), ElementsAre("MV_PD_WipeHDMDD(0,2,0)", "MV_LD_StartRebuild(0,1,2)"));
+    EXPECT_FALSE(h.sheetOpen());
+    EXPECT_FALSE(h.ui.theSheet->isVisible());
+}
+
 TEST_F(Rebuild, APressWhileRebuildingCancelsAtOnce) {
     degradedMirror().volumes[0].rebuilding = true;
     launch();
-    h.delegate->configureDevice(nullptr);
-    h.delegate->doRebuild(nullptr);
+    h.delegate->sheet().configureDevice(nullptr);
+    h.delegate->rebuild().doRebuild(nullptr);
     EXPECT_TRUE(h.sheetOpen()) << "the sheet is not touched";
     EXPECT_TRUE(h.alerts->shown().empty());
     EXPECT_THAT(changes(), ElementsAre("MV_LD_BGAControl(0,1,4)"));
@@ -219,8 +231,8 @@ TEST_P(RebuildRefused, ChangesNothingAndClosesTheSheet) {
     for (auto answer : GetParam().answers) {
         h.alerts->answer(answer);
     }
-    h.delegate->configureDevice(nullptr);
-    h.delegate->doRebuild(nullptr);
+    h.delegate->sheet().configureDevice(nullptr);
+    h.delegate->rebuild().doRebuild(nullptr);
     EXPECT_FALSE(h.sheetOpen());
     EXPECT_EQ(h.alerts->shown().size(), GetParam().shown);
     EXPECT_TRUE(changes().empty());
@@ -298,7 +310,7 @@ TEST_F(Rebuild, AnExceptionOfAnotherKindDoesNotEndTheApplication) {
 
     // Still working afterwards.
     h.library->fault = nullptr;
-    h.delegate->queueUpdateEvent(0);
+    h.delegate->refresh().queueUpdateEvent(0);
     h.driver.runUntilIdle();
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_DEGRADE");
 }
@@ -308,7 +320,7 @@ TEST_F(Rebuild, AnExceptionOfAnotherKindDoesNotEndTheApplication) {
 TEST_F(Rebuild, ARefreshDuringTheWarningsDoesNotDerailTheFlow) {
     degradedMirror();
     launch();
-    h.delegate->queueUpdateEvent(1);
+    h.delegate->refresh().queueUpdateEvent(1);
     h.alerts->answerWith([&](const platform::Alert&) {
         h.advance(1);
         return kSecond;

@@ -257,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "0, 1"},
         ViewRow{"empty name",
                 [](AppHarness& h) { h.enclosureWithVolume(MV_LD_MODE_RAID1, ""); },
-                {"VOLUME_NAME_UNREADABLE 1"},
+                {"VOLUME_NAME_EMPTY 1"},
                 true,
                 true,
                 "LD_MODE_RAID1",
@@ -281,12 +281,12 @@ TEST(VolumeViewEntries, CarryTheirObjectsActionAndTarget) {
     EXPECT_EQ(menu->title(), "Volumes");
     EXPECT_FALSE(menu->autoenablesItems());
     ASSERT_EQ(menu->numberOfItems(), 2u);
-    const auto& controller = h.delegate->fController();
+    const auto& controller = h.delegate->devices().fController();
     EXPECT_EQ(menu->items()[0]->representedObject(), controller->raidSets()[0]);
     EXPECT_EQ(menu->items()[1]->representedObject(), controller->disks()[1]);
     for (const auto& item : menu->items()) {
         EXPECT_EQ(item->action().name(), "changeVolume:");
-        EXPECT_EQ(item->target().lock(), h.delegate);
+        EXPECT_EQ(item->target().lock().get(), &h.delegate->volumes());
         EXPECT_EQ(item->keyEquivalent(), "");
     }
 }
@@ -309,7 +309,7 @@ TEST(VolumeViewEntries, PickingAnEntryRefreshesTheTextsAndTheNextUpdateSelectsTh
     EXPECT_EQ(h.ui.disks->stringValue(), "0");
 
     // A disk event one second later returns to the first entry.
-    h.delegate->queueUpdateEvent(1);
+    h.delegate->refresh().queueUpdateEvent(1);
     h.advance(1);
     EXPECT_EQ(h.ui.picker->indexOfSelectedItem(), 0);
     EXPECT_EQ(h.ui.type->stringValue(), "LD_MODE_RAID1");
@@ -320,8 +320,8 @@ TEST(VolumeViewEntries, WithoutASelectedDeviceOnlyTheTextsAreRefreshed) {
     h.enclosureWithVolume(MV_LD_MODE_RAID1);
     h.launchAndSettle();
     ASSERT_EQ(h.icon(), "icon_healthcheck_ok");
-    ASSERT_TRUE(h.delegate->timer->isValid());
-    const auto controller = h.delegate->fController();
+    ASSERT_TRUE(h.delegate->refresh().timer()->isValid());
+    const auto controller = h.delegate->devices().fController();
 
     h.ui.devicePicker->selectItemAtIndex(-1);
     h.library->volumes(0)->status = MV_LD_STATUS_OFFLINE;
@@ -329,9 +329,9 @@ TEST(VolumeViewEntries, WithoutASelectedDeviceOnlyTheTextsAreRefreshed) {
     h.delegate->updateDevice();
 
     EXPECT_EQ(h.library->count("MV_LD_GetInfo"), walks);
-    EXPECT_EQ(h.delegate->fController(), controller);
+    EXPECT_EQ(h.delegate->devices().fController(), controller);
     EXPECT_EQ(h.icon(), "icon_healthcheck_ok");
-    EXPECT_FALSE(h.delegate->timer->isValid());
+    EXPECT_FALSE(h.delegate->refresh().timer()->isValid());
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_OFFLINE");
 }
 

@@ -204,7 +204,7 @@ TEST_F(ApplicationTest, StaysWhenTheDelegateDeclinesAndActivationIsObservable) {
 TEST_F(ApplicationTest, RunEndsOnTerminate) {
     auto delegate = std::make_shared<Delegate>();
     app.setDelegate(delegate);
-    auto keepAlive = Timer::create(seconds(10), true, [](Timer&) {});
+    auto keepAlive = Timer::createRepeating(seconds(10), [](Timer&) {});
     driver.runLoop().addTimer(keepAlive, kCommonModes);
     driver.runLoop().performSelector(
         target, "quit", [&] { app.terminate(nullptr); }, seconds(25));

@@ -116,7 +116,7 @@ TEST_F(VirtualTimeTest, DefaultModePerformWaitsThroughAModalRun) {
 
 TEST_F(VirtualTimeTest, CommonModesTimerFiresInsideTheModalRunAndKeepsItsPeriod) {
     std::vector<TimePoint> fires;
-    auto timer = Timer::create(seconds(10), true, [&](Timer&) {
+    auto timer = Timer::createRepeating(seconds(10), [&](Timer&) {
         fires.push_back(driver.now());
         driver.clock().sleepFor(seconds(3));  // a slow tick must not shift the period
     });
@@ -133,7 +133,7 @@ TEST_F(VirtualTimeTest, CommonModesTimerFiresInsideTheModalRunAndKeepsItsPeriod)
 
 TEST_F(VirtualTimeTest, RepeatingTimerSkipsMissedFiresWithoutDrifting) {
     int fires = 0;
-    auto timer = Timer::create(seconds(10), true, [&](Timer&) { ++fires; });
+    auto timer = Timer::createRepeating(seconds(10), [&](Timer&) { ++fires; });
     loop.addTimer(timer, Mode::Default);
     driver.clock().advance(seconds(35));  // the loop did not run for a while
     EXPECT_EQ(loop.runDue(), 1u);
@@ -144,7 +144,7 @@ TEST_F(VirtualTimeTest, RepeatingTimerSkipsMissedFiresWithoutDrifting) {
 
 TEST_F(VirtualTimeTest, DefaultModeTimerDoesNotFireWhileTracking) {
     int fires = 0;
-    auto timer = Timer::create(seconds(1), false, [&](Timer&) { ++fires; });
+    auto timer = Timer::createSingleShot(seconds(1), [&](Timer&) { ++fires; });
     loop.addTimer(timer, Mode::Default);
     {
         RunLoop::ModeScope tracking(loop, Mode::EventTracking);
@@ -158,15 +158,15 @@ TEST_F(VirtualTimeTest, DefaultModeTimerDoesNotFireWhileTracking) {
 
 TEST_F(VirtualTimeTest, InvalidatedOrReleasedTimersAndGoneTargetsNeverFire) {
     int fired = 0;
-    auto invalidated = Timer::create(seconds(1), true, [&](Timer&) { ++fired; });
+    auto invalidated = Timer::createRepeating(seconds(1), [&](Timer&) { ++fired; });
     loop.addTimer(invalidated, kCommonModes);
     invalidated->invalidate();
 
-    auto released = Timer::create(seconds(1), true, [&](Timer&) { ++fired; });
+    auto released = Timer::createRepeating(seconds(1), [&](Timer&) { ++fired; });
     loop.addTimer(released, kCommonModes);
     released.reset();
 
-    auto selfStopping = Timer::create(seconds(1), true, [&](Timer& t) {
+    auto selfStopping = Timer::createRepeating(seconds(1), [&](Timer& t) {
         ++fired;
         t.invalidate();
     });
@@ -176,8 +176,8 @@ TEST_F(VirtualTimeTest, InvalidatedOrReleasedTimersAndGoneTargetsNeverFire) {
     loop.performSelector(
         gone, "scan", [&] { ++fired; }, seconds(1));
     auto timerTarget = std::make_shared<Target>();
-    auto targetTimer = Timer::create(seconds(1), true, timerTarget,
-                                     Selector("tick", [&](Object&, Object*) { ++fired; }));
+    auto targetTimer = Timer::createRepeating(seconds(1), timerTarget,
+                                              Selector("tick", [&](Object&, Object*) { ++fired; }));
     loop.addTimer(targetTimer, kCommonModes);
     gone.reset();
     timerTarget.reset();
@@ -191,7 +191,7 @@ TEST_F(VirtualTimeTest, SelectorPerformAndTimerReachTheirTarget) {
     std::vector<Object*> senders;
     Selector tick("tick", [&](Object&, Object* sender) { senders.push_back(sender); });
     loop.performSelector(target, tick, seconds(1), kCommonModes);
-    auto timer = Timer::create(seconds(2), false, target, tick);
+    auto timer = Timer::createSingleShot(seconds(2), target, tick);
     loop.addTimer(timer, Mode::Default);
     driver.fastForwardBy(seconds(3));
     EXPECT_EQ(senders, (std::vector<Object*>{nullptr, timer.get()}));
@@ -229,7 +229,7 @@ TEST_F(VirtualTimeTest, NestedRunEndsOnStopAndOuterRunCarriesOn) {
     loop.performSelector(
         target, "openModal",
         [&] {
-            auto closer = Timer::create(seconds(2), false, [&](Timer&) {
+            auto closer = Timer::createSingleShot(seconds(2), [&](Timer&) {
                 log.push_back("modal tick");
                 loop.stop();
             });

@@ -27,7 +27,7 @@ class WindowOverService : public testing::Test {
           feed_(sim::DeviceFeed::create(store_, h.tree)) {}
 
     void rescan() {
-        h.delegate->queueRescanEvent();
+        h.delegate->refresh().queueRescanEvent();
         h.advance(1);
     }
 

@@ -1,20 +1,14 @@
+#include "ui/rebuild_flow.h"
+
 #include <algorithm>
 #include <exception>
 
-#include "app/app_delegate.h"
-#include "model/block_queries.h"
-#include "model/guard.h"
-#include "model/library_binding.h"
-#include "platform/controls/menu_item.h"
+#include "model/library_status.h"
 #include "platform/controls/modal_response.h"
-#include "platform/controls/pop_up_button.h"
 #include "ui/localized.h"
 #include "ui/warning_alert.h"
 
 namespace {
-
-// What the error alert shows when the library raised while the disk was freed.
-constexpr MV_U8 kRaisedStatus = 255;
 
 // The display name of a disk by its device ID, as the disk object forms it;
 // used for a surviving member that the controller no longer lists.
@@ -24,32 +18,53 @@ std::string diskName(int hdid) {
 
 }  // namespace
 
-void AppDelegate::doRebuild(platform::Object* sender) {
-    auto entry = picker_ ? picker_->selectedItem() : nullptr;
-    auto set =
-        std::dynamic_pointer_cast<MarvellRAIDSet>(entry ? entry->representedObject() : nullptr);
+std::shared_ptr<RebuildFlow> RebuildFlow::create(const MainInterface& ui,
+                                                 const DeviceList& devices,
+                                                 const VolumePanel& volumes,
+                                                 Hooks hooks) {
+    auto flow = std::make_shared<RebuildFlow>(Private{}, devices, volumes, std::move(hooks));
+    if (ui.rebuildButton) {
+        ui.rebuildButton->setTarget(flow->weak_from_this());
+        ui.rebuildButton->setAction(doRebuildAction());
+    }
+    return flow;
+}
+
+RebuildFlow::RebuildFlow(Private,
+                         const DeviceList& devices,
+                         const VolumePanel& volumes,
+                         Hooks hooks)
+    : devices_(devices), volumes_(volumes), hooks_(std::move(hooks)) {}
+
+platform::Selector RebuildFlow::doRebuildAction() {
+    return platform::makeSelector<RebuildFlow>("doRebuild:", &RebuildFlow::doRebuild);
+}
+
+void RebuildFlow::doRebuild(platform::Object*) {
+    auto set = std::dynamic_pointer_cast<MarvellRAIDSet>(volumes_.selectedObject());
     if (!set) {
         return;
     }
 
-    if (set->status() == MarvellRAIDSet::kStatusRebuilding) {
+    if (set->status() == library_status::kSetRebuilding) {
         // The cancel's result is not looked at; a raise counts the same as a failure.
         try {
             set->cancelRebuild();
         } catch (const std::exception&) {
         }
-        queueUpdateEvent(0);
+        hooks_.refresh();
         return;
     }
 
+    const auto& controller = devices_.fController();
     const std::vector<int> members = set->disks();
     // Without a known member there is no survivor to copy from, and every
     // disk would look like a free one: the survivor itself could be wiped.
-    if (members.empty() || !fController_) {
+    if (members.empty() || !controller) {
         return;
     }
     std::shared_ptr<MarvellDisk> replacement;
-    for (const auto& disk : fController_->disks()) {
+    for (const auto& disk : controller->disks()) {
         if (disk && std::find(members.begin(), members.end(), disk->hdid()) == members.end()) {
             replacement = disk;
             break;
@@ -58,7 +73,7 @@ void AppDelegate::doRebuild(platform::Object* sender) {
     if (!replacement) {
         return;
     }
-    auto survivor = fController_->findDiskByHDID(static_cast<std::uint16_t>(members.front()));
+    auto survivor = controller->findDiskByHDID(static_cast<std::uint16_t>(members.front()));
     const std::string survivorName = survivor ? survivor->name() : diskName(members.front());
 
     const std::string replacementName = replacement->name();
@@ -71,48 +86,31 @@ void AppDelegate::doRebuild(platform::Object* sender) {
                         localized("WARNING2_REBUILD_BODY")) == platform::kAlertSecondButtonReturn) {
         doRebuildRAID(set, replacement);
     }
-    doCancel(sender);
+    hooks_.closeSheet();
 }
 
-void AppDelegate::doRebuildRAID(const std::shared_ptr<MarvellRAIDSet>& set,
+void RebuildFlow::doRebuildRAID(const std::shared_ptr<MarvellRAIDSet>& set,
                                 const std::shared_ptr<MarvellDisk>& disk) {
     if (!set || !disk) {
         return;
     }
-    const auto hdid = static_cast<MV_U16>(disk->hdid());
+    const auto hdid = static_cast<std::uint16_t>(disk->hdid());
 
-    MV_U8 status = 0;
+    MV_U8 status = library_status::kSuccess;
     try {
-        // Free the disk: delete every other volume that has a block on it.
-        const auto blocks = fController_
-                                ? guarded(std::optional<std::vector<MV_U16>>(),
-                                          [&] {
-                                              return lookUpDiskBlocks(
-                                                  static_cast<MV_U8>(fController_->cid()), hdid);
-                                          })
-                                : std::nullopt;
-        for (MV_U16 block : blocks.value_or(std::vector<MV_U16>())) {
-            if (!fController_) {
-                break;
-            }
-            const auto owner = guarded(std::optional<BlockOwner>(), [&] {
-                return lookUpBlock(static_cast<MV_U8>(fController_->cid()), block);
-            });
-            if (owner && owner->assigned && owner->logicalDisk != set->vdid()) {
-                controllerLibrary().MV_LD_Delete(static_cast<MV_U8>(fController_->cid()),
-                                                 owner->logicalDisk, 1);
-            }
+        if (const auto& controller = devices_.fController()) {
+            controller->freeDiskForRebuild(hdid, set->vdid());
         }
         status = set->rebuild(hdid);
     } catch (const std::exception&) {
         // A volume that could not be deleted may still hold the disk: do not
         // start the rebuild over it, say so, and show what is left.
-        status = kRaisedStatus;
+        status = library_status::kRaised;
     }
 
-    if (status != 0) {
+    if (status != library_status::kSuccess) {
         runWarningAlert({"OK"}, localized("ERROR_REBUILD_TITLE"),
                         localizedFormat("ERROR_REBUILD_BODY", {status}));
     }
-    queueUpdateEvent(0);
+    hooks_.refresh();
 }

@@ -1,0 +1,48 @@
+// The volume panel: the current controller's volumes and unassigned disks in
+// `picker`, the selected entry's type, capacity, status and member slots, the
+// rebuild button's title and state, and the health icon.
+#pragma once
+
+#include <memory>
+
+#include "platform/core/object.h"
+#include "ui/device_list.h"
+#include "ui/main_interface.h"
+
+class VolumePanel : public platform::Object {
+    struct Private {};
+
+  public:
+    // Shows what `devices` holds as the current controller.
+    static std::shared_ptr<VolumePanel> create(const MainInterface& ui, const DeviceList& devices);
+    VolumePanel(Private, const MainInterface& ui, const DeviceList& devices);
+
+    struct Listed {
+        bool mirror = false;    // a RAID 1 set is listed: the refresh timer should run
+        bool hasDisks = false;  // the controller has disks to configure
+    };
+    // Walks the current controller's disks and sets and lists them (nothing
+    // without a controller), then sets the health icon and the texts.
+    Listed showCurrentController();
+
+    // The selected entry's texts.
+    void updateInfo();
+    void setStatusIcon();
+    // The user picked another entry.
+    void changeVolume(platform::Object* sender);
+    static platform::Selector changeVolumeAction();
+
+    // The selected entry's set or disk (null when none).
+    platform::ObjectPtr selectedObject() const;
+
+  private:
+    const DeviceList& devices_;
+    std::shared_ptr<platform::PopUpButton> picker_;
+    std::shared_ptr<platform::TextField> type_;
+    std::shared_ptr<platform::TextField> capacity_;
+    std::shared_ptr<platform::TextField> status_;
+    std::shared_ptr<platform::TextField> disks_;
+    std::shared_ptr<platform::TextField> disksLabel_;
+    std::shared_ptr<platform::Button> rebuildButton_;
+    std::shared_ptr<platform::ImageView> statusImage_;
+};
