@@ -2,10 +2,14 @@
 
 #include <array>
 
+#include "cli/devices_verb.h"
+
 namespace cli {
 
 std::span<const Verb> verbs() {
-    static const std::array<Verb, 0> table{};
+    static const std::array table{
+        Verb{"devices", "what the machine's device source sees", devicesVerb},
+    };
     return table;
 }
 

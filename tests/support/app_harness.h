@@ -51,7 +51,8 @@ class AppTestResources {
             "LD_STATUS_UNKNOWN": "LD_STATUS_UNKNOWN %d",
             "LD_MODE_UNKNOWN": "LD_MODE_UNKNOWN %d",
             "VOLUME_NAME_UNREADABLE": "VOLUME_NAME_UNREADABLE %d",
-            "VOLUME_NAME_EMPTY": "VOLUME_NAME_EMPTY %d"
+            "VOLUME_NAME_EMPTY": "VOLUME_NAME_EMPTY %d",
+            "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@"
         })";
         for (const char* icon :
              {"icon_healthcheck_ok", "icon_healthcheck_warning", "icon_healthcheck_wrong"}) {
