@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
 #include "backends/library_paths.h"
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
+#include "platform/devices/udev_device_source.h"
 #include "service/remote_library.h"
 #include "sim/feed/device_feed.h"
 #include "sim/world_location.h"
@@ -63,6 +65,19 @@ std::shared_ptr<platform::RunLoopSource> followSimulatedWorld(platform::RunLoop&
     }
 }
 
+std::shared_ptr<platform::RunLoopSource> followMachine(platform::RunLoop& loop,
+                                                       platform::devices::DeviceTree& tree) {
+    std::ostringstream problem;
+    auto source = platform::devices::UdevDeviceSource::create(tree, problem);
+    if (!problem.str().empty()) {
+        std::cerr << "norvik-raid: " << problem.str();
+    }
+    if (source) {
+        loop.addSource(source, platform::kCommonModes);
+    }
+    return source;
+}
+
 }  // namespace
 
 Backends chooseBackends(const BackendRequest& request,
@@ -75,6 +90,7 @@ Backends chooseBackends(const BackendRequest& request,
         chosen.devices = followSimulatedWorld(loop, tree);
     } else {
         chosen.kind = BackendKind::Hardware;
+        chosen.devices = followMachine(loop, tree);
         switch (hardwareLibraryFor(service::controllerServiceAvailable(), ::geteuid() == 0)) {
             case HardwareLibrary::Service:
                 chosen.library = std::make_shared<service::RemoteLibrary>();
@@ -82,6 +98,11 @@ Backends chooseBackends(const BackendRequest& request,
             case HardwareLibrary::InProcess:
                 chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
                 if (!chosen.libraryProblem.empty()) {
+                    // A missing file needs no loader message: only where it belongs.
+                    std::error_code ignored;
+                    if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
+                        chosen.libraryProblem = "the vendor's controller library is missing";
+                    }
                     chosen.libraryProblem +=
                         "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
                 }

@@ -16,6 +16,7 @@
 #include "platform/controls/bundle.h"
 #include "platform/runloop/clock.h"
 #include "platform/runloop/run_loop.h"
+#include "ui/library_problem_alert.h"
 #include "ui/main_interface.h"
 
 namespace {
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
 
     ui.window->makeKeyAndOrderFront(nullptr);
     application.finishLaunching();
+    alertLibraryProblem(chosen.libraryProblem);
     if (!application.isTerminated()) {
         QApplication::exec();
     }

@@ -241,6 +241,15 @@ std::vector<std::string> DeviceTree::disks() const {
     return names;
 }
 
+DiskRef DeviceTree::disk(const std::string& bsdName) const {
+    for (const auto& disk : impl_->disks) {
+        if (disk->bsdName() == bsdName) {
+            return disk;
+        }
+    }
+    return nullptr;
+}
+
 std::size_t DeviceTree::liveHandleCount() const {
     return impl_->handles.size();
 }

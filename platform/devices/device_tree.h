@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/devices/device_types.h"
+#include "platform/devices/disk_arrival.h"
 
 namespace platform::devices {
 
@@ -74,7 +75,8 @@ class DeviceTree {
     // Fails on an empty or duplicate BSD name.
     bool addDisk(const std::string& bsdName, const std::string& busPath, bool whole = true);
     bool removeDisk(const std::string& bsdName);
-    std::vector<std::string> disks() const;  // in order of addition
+    std::vector<std::string> disks() const;          // in order of addition
+    DiskRef disk(const std::string& bsdName) const;  // null when none
 
     // Handles (entries, iterators) not yet released, to find leaks in tests.
     std::size_t liveHandleCount() const;

@@ -71,6 +71,10 @@ TEST(BackendChoice, HardwareWithoutTheVendorLibrarySaysWhereItBelongs) {
     // The bound library fails every call instead of crashing.
     EXPECT_EQ(boundControllerLibrary(), chosen.library);
     EXPECT_THROW(controllerLibrary().MV_Adapter_GetCount(), std::exception);
+    // The machine's devices are followed all the same.
+    ASSERT_NE(chosen.devices, nullptr);
+    EXPECT_TRUE(loop.containsSource(chosen.devices.get()));
+    loop.removeSource(chosen.devices);
 }
 
 TEST(BackendChoice, TheSimulatorLoadsItsOwnLibraryAndFollowsItsWorld) {

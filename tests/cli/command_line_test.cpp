@@ -5,21 +5,12 @@
 #include <sstream>
 
 #include "cli/verbs.h"
+#include "tests/cli/command_line_run.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::runCommandLine(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using Outcome = CommandLineOutcome;
+constexpr auto run = runNorvikRaid;
 
 TEST(CommandLine, HelpAsTheFirstWordPrintsTheVerbsAndSucceeds) {
     for (const char* help : {"--help", "-h", "help"}) {
