@@ -42,27 +42,69 @@ int MarvellDisk::status() const {
 }
 
 std::string MarvellDisk::statusString() const {
-    static constexpr struct {
-        int bit;
-        const char* key;
-    } kNames[] = {
-        {MV_HD_STATUS_FREE, "HD_STATUS_FREE"},
-        {MV_HD_STATUS_ASSIGNED, "HD_STATUS_ASSIGNED"},
-        {MV_HD_STATUS_SPARE, "HD_STATUS_SPARE"},
-        {MV_HD_STATUS_OFFLINE, "HD_STATUS_OFFLINE"},
-        {MV_HD_STATUS_SMARTCHECKING, "HD_STATUS_SMARTCHECKING"},
-        {MV_HD_STATUS_DEDICATED_SPARE, "HD_STATUS_DEDICATED_SPARE"},
-    };
-    const auto& strings = platform::Bundle::mainBundle();
-    const int bits = status();
-    for (const auto& name : kNames) {
-        if (bits & name.bit) {
-            return strings.localizedString(name.key);
+    return statusText(status());
+}
+
+int MarvellDisk::namingBit(int status) {
+    for (const int bit :
+         {MV_HD_STATUS_FREE, MV_HD_STATUS_ASSIGNED, MV_HD_STATUS_SPARE, MV_HD_STATUS_OFFLINE,
+          MV_HD_STATUS_SMARTCHECKING, MV_HD_STATUS_DEDICATED_SPARE}) {
+        if (status & bit) {
+            return bit;
         }
     }
-    return platform::formatString(strings.localizedString("HD_STATUS_UNKNOWN"), {bits});
+    return 0;
+}
+
+std::string MarvellDisk::statusText(int bits) {
+    const auto& strings = platform::Bundle::mainBundle();
+    switch (namingBit(bits)) {
+        case MV_HD_STATUS_FREE:
+            return strings.localizedString("HD_STATUS_FREE");
+        case MV_HD_STATUS_ASSIGNED:
+            return strings.localizedString("HD_STATUS_ASSIGNED");
+        case MV_HD_STATUS_SPARE:
+            return strings.localizedString("HD_STATUS_SPARE");
+        case MV_HD_STATUS_OFFLINE:
+            return strings.localizedString("HD_STATUS_OFFLINE");
+        case MV_HD_STATUS_SMARTCHECKING:
+            return strings.localizedString("HD_STATUS_SMARTCHECKING");
+        case MV_HD_STATUS_DEDICATED_SPARE:
+            return strings.localizedString("HD_STATUS_DEDICATED_SPARE");
+        default:
+            return platform::formatString(strings.localizedString("HD_STATUS_UNKNOWN"), {bits});
+    }
 }
 
 std::string MarvellDisk::name() const {
     return platform::Bundle::mainBundle().localizedString("DISK_" + std::to_string(hdid()));
+}
+
+namespace {
+
+// Disk identity fields are fixed-width, padded with blanks or zero bytes.
+template <std::size_t N>
+std::string recordText(const MV_U8 (&field)[N]) {
+    std::string text;
+    for (const MV_U8 byte : field) {
+        if (byte == 0) {
+            break;
+        }
+        text.push_back(byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '?');
+    }
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string MarvellDisk::modelNumber() const {
+    return recordText(fInfo.Model);
+}
+
+std::string MarvellDisk::serialNumber() const {
+    return recordText(fInfo.SerialNo);
 }

@@ -23,7 +23,17 @@ class MarvellDisk : public platform::Object {
     std::uint64_t capacity() const;  // bytes
     int status() const;              // MV_HD_STATUS_* bits; MV_HD_STATUS_OFFLINE when unknown
     std::string statusString() const;
+    // The text statusString() gives for `status`, without asking the library.
+    static std::string statusText(int status);
+    // The bit that names a status: the first of free, assigned, spare,
+    // offline, SMART checking and dedicated spare that is set; 0 for none.
+    static int namingBit(int status);
     std::string name() const;
+
+    // The model and serial number from the record, without padding; bytes that
+    // are not printable ASCII read as '?', so the text is safe to print anywhere.
+    std::string modelNumber() const;
+    std::string serialNumber() const;
 
     const HD_Info& info() const { return fInfo; }
 

@@ -118,7 +118,11 @@ int MarvellRAIDSet::rebuildProgress() const {
 }
 
 std::string MarvellRAIDSet::statusString() const {
-    return localizedOrUnknown(status(),
+    return statusText(status());
+}
+
+std::string MarvellRAIDSet::statusText(int status) {
+    return localizedOrUnknown(status,
                               {{MV_LD_STATUS_FUNCTIONAL, "LD_STATUS_FUNCTIONAL"},
                                {MV_LD_STATUS_DEGRADE, "LD_STATUS_DEGRADE"},
                                {MV_LD_STATUS_OFFLINE, "LD_STATUS_OFFLINE"},
@@ -127,8 +131,12 @@ std::string MarvellRAIDSet::statusString() const {
 }
 
 std::string MarvellRAIDSet::modeString() const {
+    return modeText(mode());
+}
+
+std::string MarvellRAIDSet::modeText(int mode) {
     return localizedOrUnknown(
-        mode(), {{MV_LD_MODE_RAID0, "LD_MODE_RAID0"}, {MV_LD_MODE_RAID1, "LD_MODE_RAID1"}},
+        mode, {{MV_LD_MODE_RAID0, "LD_MODE_RAID0"}, {MV_LD_MODE_RAID1, "LD_MODE_RAID1"}},
         "LD_MODE_UNKNOWN");
 }
 

@@ -36,6 +36,10 @@ class MarvellRAIDSet : public platform::Object {
 
     int status() const;  // MV_LD_STATUS_*, kStatusRebuilding, or kStatusUnknown
     std::string statusString() const;
+    // The texts statusString() and modeString() give for these values,
+    // without asking the library.
+    static std::string statusText(int status);
+    static std::string modeText(int mode);
     std::string modeString() const;
     int rebuildProgress() const;  // percent; 0 when no rebuild runs
 

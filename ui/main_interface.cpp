@@ -1,22 +1,24 @@
 #include "ui/main_interface.h"
 
 #include "ui/configuration_sheet.h"
+#include "ui/localized.h"
 
+// The texts come from the string table, in the session's language.
 MainInterface MainInterface::build() {
     MainInterface ui;
-    ui.window = platform::Window::create("Norvik RAID Utility");
+    ui.window = platform::Window::create(localized("UI_MAIN_WINDOW_TITLE"));
     ui.statusImage = platform::ImageView::create();
     ui.devicePicker = platform::PopUpButton::create();
     ui.picker = platform::PopUpButton::create();
     ui.type = platform::TextField::create();
     ui.capacity = platform::TextField::create();
     ui.status = platform::TextField::create();
-    ui.disksLabel = platform::TextField::create("Disks in slots:");
+    ui.disksLabel = platform::TextField::create(localized("UI_DISKS_LABEL"));
     ui.disks = platform::TextField::create();
-    ui.rebuildButton = platform::Button::create("Rebuild");
-    ui.configButton = platform::Button::create("Configure\u2026");
+    ui.rebuildButton = platform::Button::create(localized("REBUILD"));
+    ui.configButton = platform::Button::create(localized("UI_CONFIGURE_BUTTON"));
     // No operation of the delegate uses it; it stays visible but inert.
-    ui.unmountButton = platform::Button::create("Unmount");
+    ui.unmountButton = platform::Button::create(localized("UI_UNMOUNT_BUTTON"));
     ui.unmountButton->setEnabled(false);
     // Nothing to show until the first rescan.
     ui.rebuildButton->setHidden(true);
@@ -24,15 +26,16 @@ MainInterface MainInterface::build() {
     ui.disks->setHidden(true);
     ui.configButton->setEnabled(false);
 
-    ui.theSheet = platform::Panel::create("Configure the enclosure");
+    ui.theSheet = platform::Panel::create(localized("UI_SHEET_TITLE"));
     ui.raidPicker = platform::Matrix::create();
-    ui.raidPicker->addCell("One fast volume (RAID 0, striped)", ConfigurationSheet::kLayoutRAID0);
-    ui.raidPicker->addCell("One safe volume (RAID 1, mirrored)", ConfigurationSheet::kLayoutRAID1);
-    ui.raidPicker->addCell("Two individual disks", ConfigurationSheet::kLayoutIndividualDisks);
+    ui.raidPicker->addCell(localized("UI_LAYOUT_RAID0"), ConfigurationSheet::kLayoutRAID0);
+    ui.raidPicker->addCell(localized("UI_LAYOUT_RAID1"), ConfigurationSheet::kLayoutRAID1);
+    ui.raidPicker->addCell(localized("UI_LAYOUT_INDIVIDUAL"),
+                           ConfigurationSheet::kLayoutIndividualDisks);
     ui.raidPicker->selectCellWithTag(ConfigurationSheet::kLayoutRAID1);
     ui.name = platform::TextField::create();
-    ui.cancelButton = platform::Button::create("Cancel");
-    ui.configNowButton = platform::Button::create("Configure Now");
+    ui.cancelButton = platform::Button::create(localized("CANCEL"));
+    ui.configNowButton = platform::Button::create(localized("UI_CONFIGURE_NOW_BUTTON"));
     return ui;
 }
 

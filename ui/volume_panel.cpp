@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "model/library_status.h"
+#include "model/model_clock.h"
+#include "model/time_left_text.h"
 #include "platform/controls/bundle.h"
 #include "platform/controls/byte_count_formatter.h"
 #include "platform/controls/image.h"
@@ -99,6 +101,7 @@ void VolumePanel::updateInfo() {
     std::string typeText;
     std::string capacityString;
     std::string statusText;
+    std::string statusToolTip;
     bool hideExtras = true;
 
     const auto object = selectedObject();
@@ -110,7 +113,9 @@ void VolumePanel::updateInfo() {
             rebuildButton_->setTitle(localized("REBUILD"));
         }
         if (set->status() == library_status::kSetRebuilding) {
-            statusText += platform::formatString(" (%d%%)", {set->rebuildProgress()});
+            const int progress = set->rebuildProgress();
+            statusText += platform::formatString(" (%d%%)", {progress});
+            statusToolTip = rebuildToolTip(*set, progress);
             if (rebuildButton_) {
                 rebuildButton_->setTitle(localized("CANCEL"));
                 rebuildButton_->setEnabled(true);
@@ -155,7 +160,20 @@ void VolumePanel::updateInfo() {
     }
     if (status_) {
         status_->setStringValue(statusText);
+        status_->setToolTip(statusToolTip);
     }
+}
+
+std::string VolumePanel::rebuildToolTip(const MarvellRAIDSet& set, int progress) {
+    if (set.vdid() != rebuildEstimateVolume_) {
+        rebuildEstimate_.reset();
+        rebuildEstimateVolume_ = set.vdid();
+    }
+    const platform::TimePoint now = modelClock().now();
+    rebuildEstimate_.addReading(now, progress);
+    const auto left = rebuildEstimate_.secondsRemaining(now);
+    return left ? localizedFormat("REBUILD_TIME_LEFT_TOOLTIP", {timeLeftText(*left)})
+                : localized("REBUILD_TIME_LEFT_UNKNOWN_TOOLTIP");
 }
 
 void VolumePanel::changeVolume(platform::Object*) {

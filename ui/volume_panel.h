@@ -4,7 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "model/marvell_raid_set.h"
+#include "model/rebuild_estimate.h"
 #include "platform/core/object.h"
 #include "ui/device_list.h"
 #include "ui/main_interface.h"
@@ -36,7 +39,14 @@ class VolumePanel : public platform::Object {
     platform::ObjectPtr selectedObject() const;
 
   private:
+    // The status field's tooltip for a rebuild at `progress` percent: the
+    // time left, once the rate is steady.
+    std::string rebuildToolTip(const MarvellRAIDSet& set, int progress);
+
     const DeviceList& devices_;
+    // The rebuild the tooltip estimates, from the progress each updateInfo sees.
+    RebuildEstimate rebuildEstimate_;
+    int rebuildEstimateVolume_ = -1;
     std::shared_ptr<platform::PopUpButton> picker_;
     std::shared_ptr<platform::TextField> type_;
     std::shared_ptr<platform::TextField> capacity_;

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +38,8 @@ FrontEnd::FrontEnd(const MainInterface& ui,
                    platform::Application& application,
                    platform::RunLoop& loop)
     : application_(application), previousPresenter_(application.alertPresenter()) {
+    translator_ = std::make_unique<BundleTranslator>();
+    QCoreApplication::installTranslator(translator_.get());
     window_ = std::make_unique<QWidget>();
     Ui::MainWindow().setupUi(window_.get());
     // A child of the main window, so that it is modal to it alone.
@@ -84,6 +87,7 @@ FrontEnd::~FrontEnd() {
     }
     driver_.reset();
     window_.reset();
+    QCoreApplication::removeTranslator(translator_.get());
 }
 
 void FrontEnd::addShortcuts(const std::shared_ptr<platform::Window>& window) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/qt/bundle_translator.h"
 #include "frontend/qt/message_box_presenter.h"
 #include "frontend/qt/run_loop_driver.h"
 #include "frontend/qt/window_binding.h"
@@ -52,6 +53,8 @@ class FrontEnd {
 
     platform::Application& application_;
     std::shared_ptr<platform::AlertPresenter> previousPresenter_;
+    // Installed before the interface files are read, removed with the window.
+    std::unique_ptr<BundleTranslator> translator_;
     std::unique_ptr<QWidget> window_;
     QDialog* sheet_ = nullptr;  // owned by window_
     std::shared_ptr<MessageBoxPresenter> presenter_;

@@ -27,6 +27,10 @@ void LabelBinding::mirror() {
     if (label_->text() != text) {
         label_->setText(text);
     }
+    const QString toolTip = toQString(field_->toolTip());
+    if (label_->toolTip() != toolTip) {
+        label_->setToolTip(toolTip);
+    }
     label_->setEnabled(field_->isEnabled());
     label_->setHidden(field_->isHidden());
 }

@@ -1,5 +1,5 @@
 // Mirrors a TextField that the person only reads into a QLabel: its text,
-// hidden and enabled state.
+// tooltip, hidden and enabled state.
 #pragma once
 
 #include <QObject>

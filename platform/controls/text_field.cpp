@@ -49,6 +49,13 @@ void TextField::setHidden(bool hidden) {
     }
 }
 
+void TextField::setToolTip(std::string toolTip) {
+    if (toolTip != toolTip_) {
+        toolTip_ = std::move(toolTip);
+        notify(Change::ToolTip);
+    }
+}
+
 void TextField::setEnabled(bool enabled) {
     if (enabled != enabled_) {
         enabled_ = enabled;

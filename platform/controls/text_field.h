@@ -33,6 +33,10 @@ class TextField : public Observable {
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
 
+    // Shown when the pointer rests on the field; empty: none.
+    const std::string& toolTip() const { return toolTip_; }
+    void setToolTip(std::string toolTip);
+
     const std::shared_ptr<Formatter>& formatter() const { return formatter_; }
     void setFormatter(std::shared_ptr<Formatter> formatter);
 
@@ -61,6 +65,7 @@ class TextField : public Observable {
     TextRange selection_;
     bool hidden_ = false;
     bool enabled_ = true;
+    std::string toolTip_;
     std::shared_ptr<Formatter> formatter_;
 };
 

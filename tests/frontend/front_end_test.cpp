@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QCursor>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -153,6 +155,43 @@ TEST_F(FrontEndTest, ControlWClosesTheWindowWhichQuits) {
     QTest::keyClick(frontEnd->mainWindow(), Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(ui.window->isVisible());
     EXPECT_TRUE(application.isTerminated());
+}
+
+TEST(GermanSession, ShowsTheWindowsOwnLabelsAndButtonsInGerman) {
+    platform::Bundle german(NORVIK_RESOURCES_DIR, "de_DE");
+    platform::Bundle::ScopedMainBundle scope(german);
+    platform::ScopedApplication scoped;
+    platform::ManualClock clock;
+    platform::RunLoop loop{clock};
+    MainInterface ui = MainInterface::build();
+    auto delegate = AppDelegate::create(ui);
+    FrontEnd frontEnd(ui, scoped.application(), loop);
+
+    QStringList texts;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text = button->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            text = group->title();
+        }
+        texts << text.remove(QLatin1Char('&'));  // mnemonics aside
+        if (widget->isWindow() && !widget->windowTitle().isEmpty()) {
+            texts << widget->windowTitle();
+        }
+    }
+    for (const char* text :
+         {"Norvik RAID-Dienstprogramm", "Gerät:", "Volume:", "Typ:", "Kapazität:", "Status:",
+          "Datenträger in Schächten:", "Aushängen", "Konfigurieren …", "Gehäuse konfigurieren",
+          "Die beiden Datenträger verwenden als", "Ein sicheres Volume (RAID 1, gespiegelt)",
+          "Name des Volumes:", "Abbrechen", "Jetzt konfigurieren"}) {
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(text))) << text;
+    }
+    for (const char* english : {"Device:", "Capacity:", "Configure Now", "Unmount"}) {
+        EXPECT_FALSE(texts.contains(QString::fromUtf8(english))) << english;
+    }
 }
 
 }  // namespace

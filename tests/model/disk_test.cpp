@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "model/library_binding.h"
@@ -49,6 +50,20 @@ TEST_F(Disk, AnswersFromItsRecord) {
     const HD_Info high = diskRecord(0xFFFF);
     EXPECT_EQ(MarvellDisk::initWithInfo(&high)->hdid(), 65535);
     EXPECT_FALSE(MarvellDisk::initWithInfo(nullptr));
+}
+
+TEST_F(Disk, ModelAndSerialAreTheRecordsTextWithoutPaddingOrUnprintableBytes) {
+    HD_Info record = diskRecord(1);
+    const char model[] = "  ST2000DM008-2FR102   ";
+    std::memcpy(record.Model, model, sizeof model - 1);
+    std::memset(record.SerialNo, 'Z', sizeof record.SerialNo);  // full width, no zero byte
+    record.SerialNo[3] = 0x1B;                                  // an escape in the serial
+    auto disk = MarvellDisk::initWithInfo(&record);
+    EXPECT_EQ(disk->modelNumber(), "ST2000DM008-2FR102");
+    EXPECT_EQ(disk->serialNumber(), "ZZZ?ZZZZZZZZZZZZZZZZ");
+
+    const HD_Info blank = diskRecord(2);
+    EXPECT_EQ(MarvellDisk::initWithInfo(&blank)->modelNumber(), "");
 }
 
 TEST_F(Disk, KeepsItsOwnCopyOfTheRecord) {

@@ -52,6 +52,8 @@ class AppTestResources {
             "LD_MODE_UNKNOWN": "LD_MODE_UNKNOWN %d",
             "VOLUME_NAME_UNREADABLE": "VOLUME_NAME_UNREADABLE %d",
             "VOLUME_NAME_EMPTY": "VOLUME_NAME_EMPTY %d",
+            "REBUILD_TIME_LEFT_TOOLTIP": "REBUILD_TIME_LEFT_TOOLTIP %@",
+            "TIME_LEFT_MINUTES": "%d min",
             "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@"
         })";
         for (const char* icon :

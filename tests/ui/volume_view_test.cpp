@@ -335,4 +335,31 @@ TEST(VolumeViewEntries, WithoutASelectedDeviceOnlyTheTextsAreRefreshed) {
     EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_OFFLINE");
 }
 
+TEST(RebuildToolTip, TellsTheTimeLeftOnceTheRateIsSteadyAndLeavesTheStatusTextAsItIs) {
+    AppHarness h;
+    auto& volume = h.enclosureWithVolume(MV_LD_MODE_RAID1).volumes[0];
+    volume.status = MV_LD_STATUS_DEGRADE;
+    volume.rebuilding = true;
+    volume.progress = 10;
+    h.launchAndSettle();
+    EXPECT_EQ(h.ui.status->toolTip(), "REBUILD_TIME_LEFT_UNKNOWN_TOOLTIP");
+
+    // One percent per 10-second refresh: steady after three steps, 87 % left.
+    for (int step = 1; step <= 3; ++step) {
+        volume.progress = static_cast<MV_U16>(10 + step);
+        h.advance(10);
+    }
+    EXPECT_EQ(h.ui.status->stringValue(), "LD_STATUS_REBUILDING (13%)");
+    EXPECT_EQ(h.ui.status->toolTip(), "REBUILD_TIME_LEFT_TOOLTIP 15 min");
+
+    // Progress that stops moving leaves the time unknown again.
+    h.advance(60);
+    EXPECT_EQ(h.ui.status->toolTip(), "REBUILD_TIME_LEFT_UNKNOWN_TOOLTIP");
+
+    volume.rebuilding = false;
+    volume.status = MV_LD_STATUS_FUNCTIONAL;
+    h.advance(10);
+    EXPECT_EQ(h.ui.status->toolTip(), "");
+}
+
 }  // namespace

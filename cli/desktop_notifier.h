@@ -1,0 +1,40 @@
+// --notify: one desktop notification per event through the notification
+// service on the session bus (org.freedesktop.Notifications). A rebuild's
+// message is replaced in place once its time left is known. A bus or service
+// that does not answer is reported on stderr and tried again at the next event.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <string>
+
+#include "cli/monitor_events.h"
+
+struct sd_bus;
+
+namespace cli {
+
+class DesktopNotifier {
+  public:
+    explicit DesktopNotifier(std::ostream& err) : err_(err) {}
+    ~DesktopNotifier();
+    DesktopNotifier(const DesktopNotifier&) = delete;
+    DesktopNotifier& operator=(const DesktopNotifier&) = delete;
+
+    // How long one call may take before it counts as unanswered.
+    static constexpr std::uint64_t kCallTimeoutMicroseconds = 5'000'000;
+
+    void notify(const Event& event);
+
+  private:
+    bool connect();
+    void forget();
+
+    std::ostream& err_;
+    sd_bus* bus_ = nullptr;
+    // The rebuild message of each volume, for replacing it.
+    std::map<std::string, std::uint32_t> rebuildMessages_;
+};
+
+}  // namespace cli

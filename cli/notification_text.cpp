@@ -1,0 +1,70 @@
+#include "cli/notification_text.h"
+
+#include "model/time_left_text.h"
+#include "platform/controls/bundle.h"
+#include "platform/controls/string_format.h"
+
+namespace cli {
+
+namespace {
+
+std::string text(const std::string& key, std::initializer_list<platform::FormatArg> args = {}) {
+    return platform::formatString(platform::Bundle::mainBundle().localizedString(key), args);
+}
+
+// The volume events name the disk to replace when it is known.
+NotificationText aboutLostDisk(const Event& e, const char* what) {
+    const std::string prefix = std::string("NOTIFY_VOLUME_") + what;
+    NotificationText n{text(prefix + "_TITLE", {e.subject}), {}, true};
+    n.body = e.disk ? text(prefix + "_BODY", {e.disk->slot, e.disk->model, e.disk->serial})
+                    : text(prefix + "_NO_DISK_BODY");
+    return n;
+}
+
+}  // namespace
+
+NotificationText notificationFor(const Event& e) {
+    switch (e.kind) {
+        case EventKind::EnclosureAdded:
+            return {text("NOTIFY_ENCLOSURE_ADDED_TITLE"),
+                    text("NOTIFY_ENCLOSURE_ADDED_BODY", {e.subject})};
+        case EventKind::EnclosureRemoved:
+            return {text("NOTIFY_ENCLOSURE_REMOVED_TITLE"),
+                    text("NOTIFY_ENCLOSURE_REMOVED_BODY", {e.subject})};
+        case EventKind::VolumeDegraded:
+            return aboutLostDisk(e, "DEGRADED");
+        case EventKind::VolumeOffline:
+            return aboutLostDisk(e, "OFFLINE");
+        case EventKind::VolumeHealthy:
+            return {text("NOTIFY_VOLUME_HEALTHY_TITLE", {e.subject}),
+                    text("NOTIFY_VOLUME_HEALTHY_BODY")};
+        case EventKind::RebuildStarted: {
+            const std::string timeLeft =
+                e.secondsRemaining ? text("TIME_LEFT", {timeLeftText(*e.secondsRemaining)}) : "";
+            std::string body;
+            if (e.slot) {
+                body = e.secondsRemaining
+                           ? text("NOTIFY_REBUILD_STARTED_TIME_BODY", {*e.slot, timeLeft})
+                           : text("NOTIFY_REBUILD_STARTED_BODY", {*e.slot});
+            } else {
+                body = e.secondsRemaining ? text("NOTIFY_REBUILD_RUNNING_TIME_BODY", {timeLeft})
+                                          : text("NOTIFY_REBUILD_RUNNING_BODY");
+            }
+            return {text("NOTIFY_REBUILD_STARTED_TITLE", {e.subject}), std::move(body)};
+        }
+        case EventKind::RebuildFinished:
+            return {text("NOTIFY_REBUILD_FINISHED_TITLE", {e.subject}),
+                    text("NOTIFY_REBUILD_FINISHED_BODY", {e.statusText})};
+        case EventKind::DiskAdded:
+        case EventKind::DiskRemoved: {
+            const std::string key =
+                e.kind == EventKind::DiskAdded ? "NOTIFY_DISK_ADDED" : "NOTIFY_DISK_REMOVED";
+            const DiskReading disk = e.disk.value_or(DiskReading{});
+            return {text(key + "_TITLE"),
+                    text(key + "_BODY", {disk.slot, disk.model, disk.serial})};
+        }
+    }
+    return {};
+}
+
+}  // namespace cli

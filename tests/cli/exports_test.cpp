@@ -1,0 +1,189 @@
+// What the monitor hands to the world outside: the node exporter's textfile
+// and the program run per event.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "cli/program_hook.h"
+#include "cli/textfile_export.h"
+#include "tests/sim/sim_test_support.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+cli::EnclosureReading rebuildingMirror(const std::string& name) {
+    cli::VolumeReading volume;
+    volume.id = 1;
+    volume.name = name;
+    volume.status = 10;
+    volume.progressPercent = 37;
+    volume.secondsRemaining = 4200;
+    volume.memberSlots = {0, 1};
+    cli::DiskReading disk;
+    disk.status = 2;
+    cli::ControllerReading controller;
+    controller.volumes = {volume};
+    controller.disks = {disk, disk};
+    return {{}, {controller}};
+}
+
+// Samples of an exposition text by series ("name{labels}"), and the TYPE of each metric.
+struct Exposition {
+    std::map<std::string, double> samples;
+    std::map<std::string, std::string> types;
+};
+
+Exposition parse(const std::string& text) {
+    Exposition e;
+    std::istringstream in(text);
+    std::string line;
+    const std::regex sample(R"(([a-z_]+(\{(?:[a-z_]+="(?:[^"\\]|\\.)*",?)*\})?) (\S+))");
+    const std::regex type(R"(# TYPE ([a-z_]+) (gauge|counter))");
+    std::smatch m;
+    while (std::getline(in, line)) {
+        if (std::regex_match(line, m, type)) {
+            e.types[m[1]] = m[2];
+        } else if (std::regex_match(line, m, sample)) {
+            e.samples[m[1]] = std::stod(m[3]);
+        } else if (line.rfind("# HELP ", 0) != 0) {
+            ADD_FAILURE() << "not in the exposition format: " << line;
+        }
+    }
+    return e;
+}
+
+TEST(Textfile, ParsesBackToTheReading) {
+    const Exposition e = parse(cli::promText(rebuildingMirror("Norvik Duo")));
+    const std::string volume = R"(controller="0",volume="Norvik Duo")";
+    EXPECT_EQ(e.samples.at("norvik_raid_up"), 1);
+    EXPECT_EQ(e.samples.at("norvik_raid_volume_state{" + volume + R"(,state="rebuilding"})"), 1);
+    EXPECT_EQ(e.samples.at("norvik_raid_volume_state{" + volume + R"(,state="functional"})"), 0);
+    EXPECT_DOUBLE_EQ(e.samples.at("norvik_raid_volume_rebuild_progress_ratio{" + volume + "}"),
+                     0.37);
+    EXPECT_EQ(e.samples.at("norvik_raid_volume_rebuild_seconds_remaining{" + volume + "}"), 4200);
+    EXPECT_EQ(e.samples.at(R"(norvik_raid_disks{controller="0",state="assigned"})"), 2);
+    for (const char* metric :
+         {"norvik_raid_up", "norvik_raid_volume_state", "norvik_raid_volume_rebuild_progress_ratio",
+          "norvik_raid_volume_rebuild_seconds_remaining", "norvik_raid_disks"}) {
+        EXPECT_EQ(e.types.at(metric), "gauge") << metric;
+    }
+}
+
+TEST(Textfile, NoEnclosureIsDownAndHasNoSeries) {
+    const Exposition e = parse(cli::promText({}));
+    EXPECT_EQ(e.samples.at("norvik_raid_up"), 0);
+    EXPECT_EQ(e.samples.size(), 1u);
+}
+
+TEST(Textfile, LabelValuesAreEscaped) {
+    EXPECT_EQ(cli::escapeLabelValue(R"(a\b"c)"
+                                    "\n"),
+              R"(a\\b\"c\n)");
+    const std::string text = cli::promText(rebuildingMirror("Q\"\\\n"));
+    EXPECT_THAT(text, ::testing::HasSubstr(R"(volume="Q\"\\\n")"));
+    parse(text);  // every line still in the format
+}
+
+TEST(Textfile, TwoVolumesOfTheSameNameGetDifferentSeries) {
+    cli::EnclosureReading reading = rebuildingMirror("Same");
+    cli::VolumeReading second = reading.controllers[0].volumes[0];
+    second.id = 2;
+    reading.controllers[0].volumes.push_back(second);
+    const Exposition e = parse(cli::promText(reading));
+    EXPECT_TRUE(e.samples.count(
+        R"x(norvik_raid_volume_state{controller="0",volume="Same (2)",state="rebuilding"})x"));
+}
+
+class TextfileDirectory : public ::testing::Test {
+  protected:
+    sim::testing::TempWorld dir_;  // a fresh directory
+};
+
+TEST_F(TextfileDirectory, IsReplacedWholeAndLeavesNoTemporaryFile) {
+    const cli::TextfileExport textfile(dir_.dir());
+    ASSERT_EQ(textfile.write(rebuildingMirror("First")), "");
+    // A reader that opened the old file keeps reading the old contents whole.
+    std::ifstream reader(textfile.file());
+    struct stat before {};
+    ::stat(textfile.file().c_str(), &before);
+
+    ASSERT_EQ(textfile.write(rebuildingMirror("Second")), "");
+    std::stringstream old;
+    old << reader.rdbuf();
+    EXPECT_THAT(old.str(), ::testing::HasSubstr("First"));
+    EXPECT_THAT(old.str(), ::testing::EndsWith("\n"));
+    struct stat after {};
+    ::stat(textfile.file().c_str(), &after);
+    EXPECT_NE(before.st_ino, after.st_ino);  // a new file, renamed into place
+    EXPECT_EQ(after.st_mode & 0777, 0644u);
+
+    std::ifstream now(textfile.file());
+    std::stringstream fresh;
+    fresh << now.rdbuf();
+    EXPECT_THAT(fresh.str(), ::testing::HasSubstr("Second"));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.dir())) {
+        names.push_back(entry.path().filename());
+    }
+    EXPECT_THAT(names, ElementsAre("norvik_raid.prom"));
+}
+
+TEST_F(TextfileDirectory, AnUnwritableDirectoryIsReportedAndChangesNothing) {
+    const cli::TextfileExport textfile(dir_.dir() / "missing");
+    const std::string problem = textfile.write(rebuildingMirror("X"));
+    EXPECT_THAT(problem, ::testing::HasSubstr("missing"));
+    EXPECT_FALSE(std::filesystem::exists(dir_.dir() / "missing"));
+}
+
+cli::Event event(cli::EventKind kind, std::string subject, std::string detail = "") {
+    cli::Event e;
+    e.kind = kind;
+    e.subject = std::move(subject);
+    e.detail = std::move(detail);
+    return e;
+}
+
+class Program : public ::testing::Test {
+  protected:
+    Program() { ::setenv("RECORD_FILE", (dir_.dir() / "record").c_str(), 1); }
+    ~Program() override { ::unsetenv("RECORD_FILE"); }
+    std::string record() const {
+        std::ifstream in(dir_.dir() / "record");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    sim::testing::TempWorld dir_;
+    std::ostringstream err_;
+};
+
+TEST_F(Program, RunsOncePerEventInOrderWithEveryWordAsOneArgument) {
+    cli::ProgramHook hook(NORVIK_TEST_SCRIPTS_DIR "/record-arguments", err_);
+    const cli::Event degraded =
+        event(cli::EventKind::VolumeDegraded, "My $(Volume); rm", "slot 1, M, serial S");
+    const cli::Event added = event(cli::EventKind::EnclosureAdded, "controller0");
+    cli::Event update = event(cli::EventKind::RebuildStarted, "My Volume");
+    update.progressUpdate = true;  // not an event of its own
+    hook.run(degraded);
+    hook.run(update);
+    hook.run(added);
+    EXPECT_EQ(record(),
+              "volume-degraded\nMy $(Volume); rm\nslot 1, M, serial S\n--\n"
+              "enclosure-added\ncontroller0\n--\n");
+    EXPECT_EQ(err_.str(), "");
+}
+
+TEST_F(Program, AProgramThatCannotRunIsReported) {
+    cli::ProgramHook hook("/nonexistent/handler", err_);
+    hook.run(event(cli::EventKind::DiskAdded, "controller0:slot1"));
+    EXPECT_THAT(err_.str(), ::testing::HasSubstr("cannot run /nonexistent/handler"));
+}
+
+}  // namespace
