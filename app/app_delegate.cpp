@@ -1,7 +1,5 @@
 #include "app/app_delegate.h"
 
-#include "model/guard.h"
-#include "model/library_binding.h"
 #include "platform/controls/application.h"
 
 std::shared_ptr<AppDelegate> AppDelegate::create(const MainInterface& ui) {
@@ -19,7 +17,7 @@ AppDelegate::AppDelegate(Private, const MainInterface& ui)
                                     .refresh = [this] { refresh_.queueUpdateEvent(0); }})),
       refresh_({.scanForControllers = [this] { scanForControllers(); },
                 .updateDevice = [this] { updateDevice(); },
-                .updateInfo = [this] { volumes_->updateInfo(); }}),
+                .updateInfo = [this] { refreshInfo(); }}),
       enclosure_({.rescan = [this] { refresh_.queueRescanEvent(); },
                   .update = [this] { refresh_.queueUpdateEvent(1); }}) {}
 
@@ -28,11 +26,7 @@ bool AppDelegate::applicationShouldTerminateAfterLastWindowClosed(platform::Appl
 }
 
 void AppDelegate::applicationDidFinishLaunching(platform::Object*) {
-    guarded(0, [] {
-        controllerLibrary().MV_API_Initialize();
-        controllerLibrary().MV_API_RescanAdapter();
-        return 0;
-    });
+    library_.start();
 
     platform::NotificationCenter::defaultCenter().addObserver(
         weak_from_this(), "Marvell",
@@ -52,7 +46,7 @@ void AppDelegate::applicationDidFinishLaunching(platform::Object*) {
 }
 
 void AppDelegate::applicationWillTerminate(platform::Object*) {
-    guarded(0, [] { return controllerLibrary().MV_API_Finalize(); });
+    library_.finish();
     enclosure_.unregisterForNotifications();
 }
 
@@ -75,8 +69,29 @@ void AppDelegate::updateDevice() {
         return;
     }
     const VolumePanel::Listed listed = volumes_->showCurrentController();
-    if (listed.mirror) {
+    if (listed.mirror || listed.walksFailed || !devices_->controllersRead()) {
         refresh_.startTimer();
     }
     sheet_->setAvailable(listed.hasDisks);
+    showHealth();
+    volumes_->updateInfo();
+}
+
+void AppDelegate::refreshInfo() {
+    // The library may answer again: a list that could not be read is asked for anew.
+    if (!devices_->controllersRead()) {
+        refresh_.queueRescanEvent();
+    } else if (volumes_->walksFailed()) {
+        refresh_.queueUpdateEvent(0);
+    }
+    showHealth();
+    volumes_->updateInfo();
+}
+
+void AppDelegate::showHealth() {
+    const ControllerVerdict verdict = volumes_->setStatusIcon();
+    devices_->showHealth(verdict);
+    if (anythingUnread(verdict.findings) && !refresh_.timerRunning()) {
+        refresh_.startTimer();
+    }
 }

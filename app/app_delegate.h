@@ -9,6 +9,7 @@
 
 #include "app/enclosure_watcher.h"
 #include "app/refresh_scheduler.h"
+#include "model/library_session.h"
 #include "platform/controls/application_delegate.h"
 #include "platform/controls/notification_center.h"
 #include "platform/core/object.h"
@@ -42,8 +43,11 @@ class AppDelegate : public platform::Object, public platform::ApplicationDelegat
     // and shows the current one.
     void scanForControllers();
     // Shows the current controller's volumes, texts and health, and runs the
-    // refresh timer while it has a mirror.
+    // refresh timer while it has a mirror or something could not be read.
     void updateDevice();
+    // The refresh timer's tick: the health and the selected entry's texts
+    // afresh; a list that could not be read is asked for again.
+    void refreshInfo();
 
     RefreshScheduler& refresh() { return refresh_; }
     EnclosureWatcher& enclosure() { return enclosure_; }
@@ -53,6 +57,11 @@ class AppDelegate : public platform::Object, public platform::ApplicationDelegat
     RebuildFlow& rebuild() { return *rebuild_; }
 
   private:
+    // The icon and the device list's marks from a fresh reading; keeps the
+    // refresh going while something could not be read.
+    void showHealth();
+
+    LibrarySession library_;
     // Declared before what uses them, destroyed after.
     std::shared_ptr<DeviceList> devices_;
     std::shared_ptr<VolumePanel> volumes_;

@@ -53,7 +53,16 @@ void EnclosureWatcher::watchDiskArrival() {
     }
 }
 
+void EnclosureWatcher::watchDiskArrivalFromNow() {
+    watchDiskArrival();
+    alreadyThere_ = diskArrivalSession_ ? diskArrivalSession_->pendingEventCount() : 0;
+}
+
 void EnclosureWatcher::wholeDiskAppeared(const devices::DiskRef& disk) {
+    if (alreadyThere_ > 0) {
+        --alreadyThere_;
+        return;
+    }
     if (isEnclosureDisk(disk)) {
         requests_.update();
     }
@@ -61,6 +70,10 @@ void EnclosureWatcher::wholeDiskAppeared(const devices::DiskRef& disk) {
 
 // A vanished disk can no longer be traced to its controller, so every one counts.
 void EnclosureWatcher::wholeDiskDisappeared() {
+    if (alreadyThere_ > 0) {
+        --alreadyThere_;
+        return;
+    }
     requests_.update();
 }
 

@@ -37,6 +37,9 @@ class EnclosureWatcher {
     // Opens the disk-arrival session and schedules it in the default mode;
     // without a session disk events go unobserved.
     void watchDiskArrival();
+    // The same, for a caller that has just read the enclosure: the disks the
+    // session finds already there are not reported as arrivals.
+    void watchDiskArrivalFromNow();
 
     // Opens the disk-arrival session (null: none could be made).
     std::function<platform::devices::DiskArrivalSessionRef()> createDiskArrivalSession =
@@ -65,4 +68,6 @@ class EnclosureWatcher {
     platform::devices::Iterator publishIterator_ = platform::devices::kNoHandle;
     platform::devices::Iterator publishIterator2_ = platform::devices::kNoHandle;
     platform::devices::DiskArrivalSessionRef diskArrivalSession_;
+    // Events of disks that were there when the session started, still to come.
+    std::size_t alreadyThere_ = 0;
 };

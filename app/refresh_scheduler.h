@@ -29,6 +29,7 @@ class RefreshScheduler {
     // (Re)starts the 10-second updateInfo timer; stopTimer stops it.
     void startTimer();
     void stopTimer();
+    bool timerRunning() const { return refresh_.isRunning(); }
 
     bool rescanPending() const { return rescan_.isPending(); }
     bool updatePending() const { return update_.isPending(); }

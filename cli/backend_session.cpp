@@ -1,6 +1,5 @@
 #include "cli/backend_session.h"
 
-#include "model/guard.h"
 #include "model/library_binding.h"
 
 namespace cli {
@@ -9,11 +8,11 @@ BackendSession::BackendSession(bool simulatorFlag)
     : loop_(clock_),
       backends_(backends::chooseBackends(backends::BackendRequest::fromEnvironment(simulatorFlag),
                                          loop_)) {
-    guarded(0, [] { return controllerLibrary().MV_API_Initialize(); });
+    library_.start();
 }
 
 BackendSession::~BackendSession() {
-    guarded(0, [] { return controllerLibrary().MV_API_Finalize(); });
+    library_.finish();
     if (backends_.devices) {
         loop_.removeSource(backends_.devices);
     }

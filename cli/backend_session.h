@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "backends/backend_choice.h"
+#include "model/library_session.h"
 #include "platform/runloop/run_loop.h"
 
 namespace cli {
@@ -24,6 +25,7 @@ class BackendSession {
     platform::SystemClock clock_;
     platform::RunLoop loop_;
     backends::Backends backends_;
+    LibrarySession library_;
 };
 
 }  // namespace cli

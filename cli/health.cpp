@@ -1,92 +1,9 @@
 #include "cli/health.h"
 
-#include <algorithm>
-
 #include "model/marvell_disk.h"
-#include "model/marvell_raid_set.h"
 #include "model/mv_api.h"
 
 namespace cli {
-
-namespace {
-
-// Worst first: a failed or degraded volume is what the owner must see even
-// when another status could not be read.
-int severity(Health health) {
-    switch (health) {
-        case Health::Ok:
-            return 0;
-        case Health::Rebuilding:
-            return 1;
-        case Health::Unknown:
-            return 2;
-        case Health::Degraded:
-            return 3;
-        case Health::Failed:
-            return 4;
-    }
-    return 2;
-}
-
-Health volumeHealth(int status) {
-    switch (status) {
-        case MV_LD_STATUS_FUNCTIONAL:
-            return Health::Ok;
-        case MV_LD_STATUS_DEGRADE:
-            return Health::Degraded;
-        case MV_LD_STATUS_OFFLINE:
-            return Health::Failed;
-        case MarvellRAIDSet::kStatusRebuilding:
-            return Health::Rebuilding;
-        default:
-            return Health::Unknown;
-    }
-}
-
-Health diskHealth(int status) {
-    if (status & MV_HD_STATUS_OFFLINE) {
-        return Health::Degraded;
-    }
-    return MarvellDisk::namingBit(status) ? Health::Ok : Health::Unknown;
-}
-
-}  // namespace
-
-Health assess(const EnclosureReading& reading) {
-    Health worst = Health::Ok;
-    bool sawSomething = false;
-    const auto take = [&](Health h) {
-        sawSomething = true;
-        if (severity(h) > severity(worst)) {
-            worst = h;
-        }
-    };
-    for (const ControllerReading& controller : reading.controllers) {
-        for (const VolumeReading& volume : controller.volumes) {
-            take(volumeHealth(volume.status));
-        }
-        for (const DiskReading& disk : controller.disks) {
-            take(diskHealth(disk.status));
-        }
-    }
-    return sawSomething ? worst : Health::Unknown;
-}
-
-const char* keyword(Health health) {
-    switch (health) {
-        case Health::Ok:
-            return "ok";
-        case Health::Rebuilding:
-            return "rebuilding";
-        case Health::Degraded:
-            return "degraded";
-        case Health::Failed:
-            return "failed";
-        case Health::Unknown:
-            break;
-    }
-    return "unknown";
-}
 
 int exitStatus(Health health) {
     switch (health) {
@@ -108,23 +25,8 @@ const char* pluginStatus(Health health) {
     return kNames[exitStatus(health)];
 }
 
-const char* volumeStatusKeyword(int status) {
-    switch (status) {
-        case MV_LD_STATUS_FUNCTIONAL:
-            return "functional";
-        case MV_LD_STATUS_DEGRADE:
-            return "degraded";
-        case MV_LD_STATUS_OFFLINE:
-            return "offline";
-        case MarvellRAIDSet::kStatusRebuilding:
-            return "rebuilding";
-        default:
-            return "unknown";
-    }
-}
-
-const char* diskStatusKeyword(int status) {
-    switch (MarvellDisk::namingBit(status)) {
+const char* diskStatusKeyword(std::optional<int> status) {
+    switch (status ? MarvellDisk::namingBit(*status) : 0) {
         case MV_HD_STATUS_FREE:
             return "free";
         case MV_HD_STATUS_ASSIGNED:
@@ -140,6 +42,42 @@ const char* diskStatusKeyword(int status) {
         default:
             return "unknown";
     }
+}
+
+const char* concernKeyword(Concern concern) {
+    switch (concern) {
+        case Concern::LibraryProblem:
+            return "library-problem";
+        case Concern::ControllersUnreadable:
+            return "controller-list-unreadable";
+        case Concern::NoEnclosure:
+            return "no-enclosure";
+        case Concern::VolumeListUnreadable:
+            return "volume-list-unreadable";
+        case Concern::DiskListUnreadable:
+            return "disk-list-unreadable";
+        case Concern::NoDisks:
+            return "no-disks";
+        case Concern::VolumeRebuilding:
+            return "volume-rebuilding";
+        case Concern::VolumeDegraded:
+            return "volume-degraded";
+        case Concern::VolumeFailed:
+            return "volume-offline";
+        case Concern::VolumeStatusUnreadable:
+            return "volume-status-unreadable";
+        case Concern::VolumeStatusUnnamed:
+            return "volume-status-unknown";
+        case Concern::VolumeMembersUnreadable:
+            return "volume-members-unreadable";
+        case Concern::DiskFailed:
+            return "disk-offline";
+        case Concern::DiskStatusUnreadable:
+            return "disk-status-unreadable";
+        case Concern::DiskStatusUnnamed:
+            return "disk-status-unknown";
+    }
+    return "unknown";
 }
 
 }  // namespace cli

@@ -1,26 +1,15 @@
-// The enclosure's health in the monitoring-plugin convention: one state for
-// a whole reading, its keyword and its exit status. A reading that saw
-// nothing (no library, no enclosure, no disk) is never OK.
+// The verdict in the monitoring-plugin convention: a keyword, an exit status
+// and a plugin status per health, and the keywords of a disk's status.
 #pragma once
 
-#include <string>
+#include <optional>
 
-#include "cli/enclosure_reading.h"
+#include "model/health_verdict.h"
 
 namespace cli {
 
-enum class Health {
-    Ok,          // every volume functional
-    Rebuilding,  // a rebuild runs, nothing worse
-    Degraded,    // a volume degraded or a disk failed
-    Failed,      // a volume offline
-    Unknown,     // nothing seen, or a status the controller would not give
-};
+using ::Health;
 
-Health assess(const EnclosureReading& reading);
-
-// "ok", "rebuilding", "degraded", "failed", "unknown".
-const char* keyword(Health health);
 // 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.
 int exitStatus(Health health);
 // "OK", "WARNING", "CRITICAL", "UNKNOWN".
@@ -29,9 +18,12 @@ const char* pluginStatus(Health health);
 // A mistyped command line: UNKNOWN, as monitoring plugins report it.
 inline constexpr int kMonitoringUsageError = 3;
 
-// Keywords of one volume's and one disk's status, as the JSON and the
-// textfile name them.
-const char* volumeStatusKeyword(int status);
-const char* diskStatusKeyword(int status);
+// A disk's status as the JSON and the textfile name it; "unknown" when it
+// could not be read.
+const char* diskStatusKeyword(std::optional<int> status);
+
+// What a finding is about, as the JSON and the monitor name it:
+// "volume-degraded", "volume-status-unreadable", ...
+const char* concernKeyword(Concern concern);
 
 }  // namespace cli

@@ -2,25 +2,7 @@
 
 #include <algorithm>
 
-namespace devices = platform::devices;
-
 namespace cli {
-
-namespace {
-
-// The enclosure controller's service name in the device registry. Any
-// controller of that name makes the monitor look: a reading costs little,
-// and only what changed is acted on.
-constexpr const char* kControllerServiceName = "pci1b4b,9230";
-
-void drain(devices::Iterator iterator) {
-    for (auto entry = devices::iteratorNext(iterator); entry != devices::kNoHandle;
-         entry = devices::iteratorNext(iterator)) {
-        devices::objectRelease(entry);
-    }
-}
-
-}  // namespace
 
 std::shared_ptr<Monitor> Monitor::create(platform::RunLoop& loop, platform::Duration interval) {
     return std::make_shared<Monitor>(Private{}, loop, interval);
@@ -37,44 +19,13 @@ void Monitor::start() {
     readNow();
     timer_ = platform::Timer::createRepeating(interval_, [this](platform::Timer&) { readNow(); });
     loop_.addTimer(timer_, platform::Mode::Default);
-    watchDevices();
-}
-
-void Monitor::watchDevices() {
-    port_ = devices::notificationPortCreate();
-    portSource_ = devices::notificationPortGetRunLoopSource(port_);
-    if (portSource_) {
-        loop_.addSource(portSource_, platform::Mode::Default);
-    }
-    auto matching = devices::serviceNameMatching(kControllerServiceName);
-    const auto callback = [](void* context, devices::Iterator iterator) {
-        drain(iterator);
-        static_cast<Monitor*>(context)->hotPlugged();
-    };
-    // Draining the first iterators arms the notifications; what is there
-    // already was just read.
-    devices::addMatchingNotification(port_, devices::NotificationType::FirstMatch, matching,
-                                     callback, this, &matched_);
-    drain(matched_);
-    devices::addMatchingNotification(port_, devices::NotificationType::Terminate, matching,
-                                     callback, this, &terminated_);
-    drain(terminated_);
-
-    disks_ = devices::DiskArrivalSession::create();
-    if (disks_) {
-        const auto disk = [](const devices::DiskRef&, void* context) {
-            auto* self = static_cast<Monitor*>(context);
-            if (self->disksAlreadyThere_ > 0) {
-                --self->disksAlreadyThere_;  // read at start already
-                return;
-            }
-            self->hotPlugged();
-        };
-        disks_->registerDiskAppearedCallback(devices::DiskMatch::WholeMedia, disk, this);
-        disks_->registerDiskDisappearedCallback(devices::DiskMatch::WholeMedia, disk, this);
-        disks_->scheduleWithRunLoop(loop_, platform::Mode::Default);
-        disksAlreadyThere_ = disks_->pendingEventCount();
-    }
+    // What is there already was just read.
+    watcher_ = std::make_unique<EnclosureWatcher>(EnclosureWatcher::Requests{
+        .rescan = [this] { hotPlugged(); }, .update = [this] { hotPlugged(); }});
+    watcher_->openNotificationPort();
+    watcher_->registerForNotifications();
+    loop_.cancelPreviousPerformRequests(this, "readNow");
+    watcher_->watchDiskArrivalFromNow();
 }
 
 void Monitor::stop() {
@@ -83,24 +34,7 @@ void Monitor::stop() {
         timer_.reset();
     }
     loop_.cancelPreviousPerformRequests(this, "readNow");
-    if (disks_) {
-        disks_->unscheduleFromRunLoop();
-        disks_.reset();
-    }
-    for (devices::Iterator* it : {&matched_, &terminated_}) {
-        if (*it != devices::kNoHandle) {
-            devices::objectRelease(*it);
-            *it = devices::kNoHandle;
-        }
-    }
-    if (portSource_) {
-        loop_.removeSource(portSource_);
-        portSource_.reset();
-    }
-    if (port_) {
-        devices::notificationPortDestroy(port_);
-        port_.reset();
-    }
+    watcher_.reset();
 }
 
 void Monitor::hotPlugged() {
@@ -122,25 +56,29 @@ Health Monitor::readNow() {
     // A rebuild's time left becomes known some readings after it started:
     // tell it once, as an update of the rebuild's own message.
     std::vector<std::string> rebuilding;
+    const bool several = reading.controllers.size() > 1 || (last_ && last_->controllers.size() > 1);
     for (const ControllerReading& c : reading.controllers) {
         for (const VolumeReading& v : c.volumes) {
             if (!v.progressPercent) {
                 continue;
             }
-            rebuilding.push_back(v.displayName());
-            const bool told = std::find(toldTimeLeft_.begin(), toldTimeLeft_.end(),
-                                        v.displayName()) != toldTimeLeft_.end();
+            const std::string subject = volumeSubject(c.adapter, v.displayName(), several);
+            rebuilding.push_back(subject);
+            const bool told = std::find(toldTimeLeft_.begin(), toldTimeLeft_.end(), subject) !=
+                              toldTimeLeft_.end();
             if (v.secondsRemaining && !told) {
                 Event update;
                 update.kind = EventKind::RebuildStarted;
                 update.adapter = c.adapter;
-                update.subject = v.displayName();
+                update.subject = subject;
+                update.volume = v.displayName();
+                update.severalControllers = several;
                 update.secondsRemaining = v.secondsRemaining;
                 update.statusText = v.statusText;
-                update.slot = rebuildTargets_[v.displayName()];
+                update.slot = rebuildTargets_[subject];
                 update.progressUpdate = true;
                 events.push_back(std::move(update));
-                toldTimeLeft_.push_back(v.displayName());
+                toldTimeLeft_.push_back(subject);
             }
         }
     }
@@ -155,11 +93,12 @@ Health Monitor::readNow() {
             handler(e);
         }
     }
+    const Health health = judgeEnclosure(reading).health;
+    last_ = carriedForward(last_, reading);
+    // What could not be read now shows as unknown, not as gone.
     for (const auto& handler : readingHandlers_) {
-        handler(reading);
+        handler(*last_);
     }
-    const Health health = assess(reading);
-    last_ = std::move(reading);
     return health;
 }
 

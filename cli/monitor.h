@@ -1,7 +1,9 @@
-// The monitor: reads the enclosure at an interval and soon after every
-// hot-plug event of the device source, and hands what changed to the
-// event handlers. Between readings it only waits on the run loop: the
-// interval timer and the device source's events are all that wake it.
+// The monitor: reads the enclosure at an interval and soon after the
+// enclosure or one of its disks comes or goes (the window's enclosure
+// watcher tells it), and hands what changed to the event handlers. Between
+// readings it only waits on the run loop: the interval timer and the device
+// source's events are all that wake it. A reading that fails is tried again
+// at the next interval; the controller list is rescanned at every reading.
 #pragma once
 
 #include <functional>
@@ -10,14 +12,13 @@
 #include <optional>
 #include <vector>
 
-#include "cli/enclosure_reading.h"
+#include "app/enclosure_watcher.h"
 #include "cli/health.h"
 #include "cli/monitor_events.h"
 #include "cli/rebuild_tracker.h"
+#include "model/enclosure_reading.h"
+#include "model/health_verdict.h"
 #include "platform/core/object.h"
-#include "platform/devices/device_types.h"
-#include "platform/devices/disk_arrival.h"
-#include "platform/devices/registry.h"
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/timer.h"
 
@@ -39,20 +40,20 @@ class Monitor : public platform::Object {
     ~Monitor() override;
 
     void onEvent(EventHandler handler) { eventHandlers_.push_back(std::move(handler)); }
-    // After the events of every reading.
+    // After the events of every reading: the reading, with what it could not
+    // read carried from the one before as unknown.
     void onReading(ReadingHandler handler) { readingHandlers_.push_back(std::move(handler)); }
 
     // Reads at once, then at the interval and after hot-plug events.
     void start();
     void stop();
 
-    // One reading: compare, hand out the events, then the reading.
+    // One reading: compare, hand out the events, then the reading; its verdict.
     Health readNow();
     const std::optional<EnclosureReading>& lastReading() const { return last_; }
 
   private:
     void hotPlugged();
-    void watchDevices();
 
     platform::RunLoop& loop_;
     platform::Duration interval_;
@@ -66,13 +67,7 @@ class Monitor : public platform::Object {
     std::map<std::string, std::optional<int>> rebuildTargets_;
 
     std::shared_ptr<platform::Timer> timer_;
-    platform::devices::NotificationPortRef port_;
-    std::shared_ptr<platform::RunLoopSource> portSource_;
-    platform::devices::Iterator matched_ = platform::devices::kNoHandle;
-    platform::devices::Iterator terminated_ = platform::devices::kNoHandle;
-    platform::devices::DiskArrivalSessionRef disks_;
-    // The session reports the disks present when it starts as arrivals.
-    std::size_t disksAlreadyThere_ = 0;
+    std::unique_ptr<EnclosureWatcher> watcher_;
 };
 
 }  // namespace cli

@@ -1,13 +1,16 @@
-// What changed between two readings, as the monitor's events. The first
+// What changed between two readings, as the monitor's events, judged by the
+// one verdict: a volume's event follows a change of its health. The first
 // reading has nothing to compare with: it reports only what needs the
-// owner's attention (a volume degraded, offline or being rebuilt).
+// owner's attention. "Healthy" follows only a problem told before, and
+// what could not be read is told as such (volume-unknown,
+// service-unavailable), never as a volume or enclosure gone.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "cli/enclosure_reading.h"
+#include "model/enclosure_reading.h"
 
 namespace cli {
 
@@ -16,28 +19,36 @@ enum class EventKind {
     EnclosureRemoved,
     VolumeDegraded,
     VolumeOffline,
+    VolumeUnknown,
     VolumeHealthy,
     RebuildStarted,
     RebuildFinished,
     DiskAdded,
     DiskRemoved,
+    ServiceUnavailable,
 };
 
 // "enclosure-added", "volume-degraded", ...
 const char* eventName(EventKind kind);
 
+// The subject of service-unavailable.
+inline constexpr const char* kControllerLibrarySubject = "controller-library";
+
 struct Event {
     EventKind kind = EventKind::EnclosureAdded;
     int adapter = 0;
-    // The volume's name for volume events, else the device: "controller0",
-    // or "controller0:slot1" for a disk.
+    // The volume's name for volume events ("controller1:NAME" when there is
+    // more than one controller), else the device: "controller0", or
+    // "controller0:slot1" for a disk.
     std::string subject;
     // For --program: the disk to replace or that came or went ("slot 1, MODEL,
-    // serial SERIAL"), the slot a rebuild writes to, or the state after a
-    // rebuild; empty when there is nothing to add.
+    // serial SERIAL"), the slot a rebuild writes to, the state after a
+    // rebuild, or why a volume is unknown; empty when there is nothing to add.
     std::string detail;
 
     // What notifications say besides.
+    std::string volume;               // the volume's name, for volume events
+    bool severalControllers = false;  // the texts must say which controller
     std::optional<DiskReading> disk;  // the disk concerned, when known
     std::optional<int> slot;          // a rebuild's target slot
     std::optional<long long> secondsRemaining;
@@ -49,6 +60,17 @@ struct Event {
 
 std::vector<Event> changesBetween(const std::optional<EnclosureReading>& before,
                                   const EnclosureReading& now);
+
+// What the next reading is compared with: `now`, with what it could not read
+// taken from `before` as unknown (volumes of an unreadable list, controllers
+// of an unreadable adapter list) or as it was (disks of an unreadable list),
+// so that a failed read is never told as something gone.
+EnclosureReading carriedForward(const std::optional<EnclosureReading>& before,
+                                const EnclosureReading& now);
+
+// A volume event's subject: its name, after "controller1:" when there is
+// more than one controller.
+std::string volumeSubject(int adapter, const std::string& name, bool severalControllers);
 
 // "slot 1, ST2000DM008, serial ZA1B2C3D"
 std::string describeDisk(const DiskReading& disk);

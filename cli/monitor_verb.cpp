@@ -8,6 +8,7 @@
 
 #include "cli/backend_session.h"
 #include "cli/desktop_notifier.h"
+#include "cli/event_line.h"
 #include "cli/health.h"
 #include "cli/monitor.h"
 #include "cli/program_hook.h"
@@ -32,7 +33,8 @@ const char* const kUsage =
     "  --simulator         watch the simulated enclosure\n"
     "\n"
     "Events: enclosure-added enclosure-removed volume-degraded volume-offline\n"
-    "volume-healthy rebuild-started rebuild-finished disk-added disk-removed\n";
+    "volume-unknown volume-healthy rebuild-started rebuild-finished disk-added\n"
+    "disk-removed service-unavailable\n";
 
 struct Options {
     double intervalSeconds = 60;
@@ -118,8 +120,7 @@ int monitorVerb(std::vector<std::string> args, std::ostream& out, std::ostream& 
     // Each event: a line on stdout (for the journal), then the handlers.
     monitor->onEvent([&out](const Event& e) {
         if (!e.progressUpdate) {
-            out << eventName(e.kind) << " " << e.subject << (e.detail.empty() ? "" : " " + e.detail)
-                << std::endl;
+            out << eventLine(e) << std::endl;
         }
     });
     std::unique_ptr<DesktopNotifier> notifier;

@@ -15,15 +15,13 @@ std::string text(const std::string& key, std::initializer_list<platform::FormatA
 // The volume events name the disk to replace when it is known.
 NotificationText aboutLostDisk(const Event& e, const char* what) {
     const std::string prefix = std::string("NOTIFY_VOLUME_") + what;
-    NotificationText n{text(prefix + "_TITLE", {e.subject}), {}, true};
+    NotificationText n{text(prefix + "_TITLE", {e.volume}), {}, true};
     n.body = e.disk ? text(prefix + "_BODY", {e.disk->slot, e.disk->model, e.disk->serial})
                     : text(prefix + "_NO_DISK_BODY");
     return n;
 }
 
-}  // namespace
-
-NotificationText notificationFor(const Event& e) {
+NotificationText describe(const Event& e) {
     switch (e.kind) {
         case EventKind::EnclosureAdded:
             return {text("NOTIFY_ENCLOSURE_ADDED_TITLE"),
@@ -35,8 +33,15 @@ NotificationText notificationFor(const Event& e) {
             return aboutLostDisk(e, "DEGRADED");
         case EventKind::VolumeOffline:
             return aboutLostDisk(e, "OFFLINE");
+        case EventKind::VolumeUnknown:
+            // The list could not be read: there is no volume to name.
+            return e.volume.empty()
+                       ? NotificationText{text("NOTIFY_VOLUMES_UNKNOWN_TITLE"),
+                                          text("NOTIFY_VOLUMES_UNKNOWN_BODY"), true}
+                       : NotificationText{text("NOTIFY_VOLUME_UNKNOWN_TITLE", {e.volume}),
+                                          text("NOTIFY_VOLUME_UNKNOWN_BODY"), true};
         case EventKind::VolumeHealthy:
-            return {text("NOTIFY_VOLUME_HEALTHY_TITLE", {e.subject}),
+            return {text("NOTIFY_VOLUME_HEALTHY_TITLE", {e.volume}),
                     text("NOTIFY_VOLUME_HEALTHY_BODY")};
         case EventKind::RebuildStarted: {
             const std::string timeLeft =
@@ -50,10 +55,10 @@ NotificationText notificationFor(const Event& e) {
                 body = e.secondsRemaining ? text("NOTIFY_REBUILD_RUNNING_TIME_BODY", {timeLeft})
                                           : text("NOTIFY_REBUILD_RUNNING_BODY");
             }
-            return {text("NOTIFY_REBUILD_STARTED_TITLE", {e.subject}), std::move(body)};
+            return {text("NOTIFY_REBUILD_STARTED_TITLE", {e.volume}), std::move(body)};
         }
         case EventKind::RebuildFinished:
-            return {text("NOTIFY_REBUILD_FINISHED_TITLE", {e.subject}),
+            return {text("NOTIFY_REBUILD_FINISHED_TITLE", {e.volume}),
                     text("NOTIFY_REBUILD_FINISHED_BODY", {e.statusText})};
         case EventKind::DiskAdded:
         case EventKind::DiskRemoved: {
@@ -63,8 +68,22 @@ NotificationText notificationFor(const Event& e) {
             return {text(key + "_TITLE"),
                     text(key + "_BODY", {disk.slot, disk.model, disk.serial})};
         }
+        case EventKind::ServiceUnavailable:
+            return {text("NOTIFY_SERVICE_UNAVAILABLE_TITLE"),
+                    text("NOTIFY_SERVICE_UNAVAILABLE_BODY"), true};
     }
     return {};
+}
+
+}  // namespace
+
+NotificationText notificationFor(const Event& e) {
+    NotificationText n = describe(e);
+    // With more than one enclosure, each message says which one.
+    if (e.severalControllers && e.kind != EventKind::ServiceUnavailable) {
+        n.body = text("STATUS_CONTROLLER_PREFIX", {e.adapter}) + n.body;
+    }
+    return n;
 }
 
 }  // namespace cli

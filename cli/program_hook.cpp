@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ostream>
 
+#include "cli/event_line.h"
+
 extern char** environ;
 
 namespace cli {
@@ -58,9 +60,9 @@ void ProgramHook::run(const Event& event) {
         return;
     }
     reapFinished();
-    std::vector<std::string> words{program_, eventName(event.kind), event.subject};
-    if (!event.detail.empty()) {
-        words.push_back(event.detail);
+    std::vector<std::string> words{program_};
+    for (std::string& word : eventWords(event)) {
+        words.push_back(std::move(word));
     }
     std::vector<char*> argv;
     for (std::string& w : words) {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "cli/enclosure_reading.h"
+#include "model/enclosure_reading.h"
 #include "platform/runloop/clock.h"
 
 namespace cli {

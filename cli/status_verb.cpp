@@ -22,7 +22,8 @@ const char* const kUsage =
     "  --simulator  read the simulated enclosure\n"
     "\n"
     "Exit status: 0 all volumes healthy, 1 a rebuild running, 2 a volume degraded or\n"
-    "offline or a disk failed, 3 unknown (no enclosure, no answer, or a mistyped command).\n";
+    "offline or a disk failed, 3 unknown (no enclosure, something that could not be\n"
+    "read, or a mistyped command).\n";
 
 }  // namespace
 
@@ -52,20 +53,20 @@ int statusVerb(std::vector<std::string> args, std::ostream& out, std::ostream& e
     EnclosureReading reading = readEnclosure();
     reading.libraryProblem = session.backends().libraryProblem;
     RebuildHistory::atDefaultPlace().track(reading, session.loop().clock().now());
-    const Health health = assess(reading);
+    const Verdict verdict = judgeEnclosure(reading);
 
     switch (format) {
         case Format::Json:
-            out << statusJson(reading, health);
+            out << statusJson(reading, verdict);
             break;
         case Format::Nagios:
-            out << nagiosLine(reading, health);
+            out << nagiosLine(reading, verdict);
             break;
         case Format::Text:
-            out << statusText(reading, health);
+            out << statusText(reading, verdict);
             break;
     }
-    return exitStatus(health);
+    return exitStatus(verdict.health);
 }
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 
 #include "cli/atomic_file.h"
 #include "cli/health.h"
+#include "model/health_verdict.h"
 
 namespace cli {
 
@@ -31,6 +32,7 @@ std::string escapeLabelValue(const std::string& value) {
 
 namespace {
 
+const char* const kStates[] = {"ok", "rebuilding", "unknown", "degraded", "failed"};
 const char* const kVolumeStates[] = {"functional", "degraded", "offline", "rebuilding", "unknown"};
 const char* const kDiskStates[] = {"free",           "assigned",        "spare",  "offline",
                                    "smart-checking", "dedicated-spare", "unknown"};
@@ -71,13 +73,20 @@ std::string promText(const EnclosureReading& reading) {
     std::ostringstream out;
     const auto volumes = labelledVolumes(reading);
 
+    const Verdict verdict = judgeEnclosure(reading);
     header(out, "norvik_raid_up",
            "1 when the controller library answered with at least one enclosure.");
     out << "norvik_raid_up " << (reading.controllers.empty() ? 0 : 1) << "\n";
 
+    header(out, "norvik_raid_state", "1 for the state of the whole enclosure, 0 for the others.");
+    for (const char* state : kStates) {
+        out << "norvik_raid_state{state=\"" << state << "\"} "
+            << (healthKeyword(verdict.health) == std::string(state) ? 1 : 0) << "\n";
+    }
+
     header(out, "norvik_raid_volume_state", "1 for the state each volume is in, 0 for the others.");
     for (const auto& [labels, v] : volumes) {
-        const std::string current = volumeStatusKeyword(v->status);
+        const std::string current = volumeStateKeyword(volumeHealth(*v));
         for (const char* state : kVolumeStates) {
             out << "norvik_raid_volume_state{" << volumeLabels(labels) << ",state=\"" << state
                 << "\"} " << (current == state ? 1 : 0) << "\n";

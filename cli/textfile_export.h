@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/enclosure_reading.h"
+#include "model/enclosure_reading.h"
 
 namespace cli {
 

@@ -62,26 +62,36 @@ int hdidOf(const std::shared_ptr<MarvellDisk>& disk) {
 }  // namespace
 
 std::vector<std::shared_ptr<MarvellController>> MarvellController::scanForControllers() {
-    std::vector<std::shared_ptr<MarvellController>> controllers;
+    return enumerateControllers().controllers;
+}
+
+MarvellController::ControllerScan MarvellController::enumerateControllers() {
+    ControllerScan scan;
     guarded<MV_U8>(kStatusRaised, [] { return controllerLibrary().MV_API_RescanAdapter(); });
-    const int count = controllerCount();
+    const auto count = guarded(std::optional<int>(), [] {
+        return std::optional<int>(controllerLibrary().MV_Adapter_GetCount());
+    });
+    scan.complete = count.has_value();
     // One record and count byte serve every index, as the library expects.
     Adapter_Info info{};
     MV_U8 returned = 0;
-    for (int i = 0; i < count; ++i) {
-        const bool accepted = guarded(false, [&] {
-            return controllerLibrary().MV_Adapter_GetInfo(static_cast<MV_U8>(i), &returned,
-                                                          &info) == 0 &&
-                   returned == 1;
+    for (int i = 0; i < count.value_or(0); ++i) {
+        const MV_U8 status = guarded<MV_U8>(kStatusRaised, [&] {
+            return controllerLibrary().MV_Adapter_GetInfo(static_cast<MV_U8>(i), &returned, &info);
         });
-        if (!accepted) {
+        if (status != 0) {
+            scan.complete = false;
+            continue;
+        }
+        // An adapter answering another count is not one of ours.
+        if (returned != 1) {
             continue;
         }
         if (auto controller = initWithID(i, &info)) {
-            controllers.push_back(std::move(controller));
+            scan.controllers.push_back(std::move(controller));
         }
     }
-    return controllers;
+    return scan;
 }
 
 int MarvellController::controllerCount() {

@@ -24,6 +24,14 @@ class MarvellController : public platform::Object {
 
     // The adapters the library lists, in ascending index; never fails.
     static std::vector<std::shared_ptr<MarvellController>> scanForControllers();
+    // The same adapters, and whether the list could be read whole: false when
+    // the count or an adapter's record could not be read (that adapter is left
+    // out, as scanForControllers leaves it out).
+    struct ControllerScan {
+        std::vector<std::shared_ptr<MarvellController>> controllers;
+        bool complete = true;
+    };
+    static ControllerScan enumerateControllers();
     // The library's adapter count; 0 when the library raised.
     static int controllerCount();
     // Copies `adapter` when given; otherwise reads the record from the library.

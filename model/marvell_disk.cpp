@@ -31,18 +31,22 @@ std::uint64_t MarvellDisk::capacity() const {
     return fInfo.Size.value << 10;
 }
 
-int MarvellDisk::status() const {
-    return guarded<int>(MV_HD_STATUS_OFFLINE, [&] {
+std::optional<int> MarvellDisk::readStatus() const {
+    return guarded(std::optional<int>(), [&]() -> std::optional<int> {
         DiskStatusBuffer request(MV_REQUEST_BY_ID, fInfo.Link.Self.DevID);
         if (controllerLibrary().MV_PD_GetHDRaidStatus(fInfo.AdapterID, request.data()) != 0) {
-            return static_cast<int>(MV_HD_STATUS_OFFLINE);
+            return std::nullopt;
         }
-        return static_cast<int>(request.field<MV_U8, offsetof(HD_RAID_Status, Status)>());
+        return request.field<MV_U8, offsetof(HD_RAID_Status, Status)>();
     });
 }
 
+int MarvellDisk::status() const {
+    return readStatus().value_or(MV_HD_STATUS_OFFLINE);
+}
+
 std::string MarvellDisk::statusString() const {
-    return statusText(status());
+    return statusText(readStatus());
 }
 
 int MarvellDisk::namingBit(int status) {
@@ -56,8 +60,12 @@ int MarvellDisk::namingBit(int status) {
     return 0;
 }
 
-std::string MarvellDisk::statusText(int bits) {
+std::string MarvellDisk::statusText(std::optional<int> status) {
     const auto& strings = platform::Bundle::mainBundle();
+    if (!status) {
+        return strings.localizedString("STATUS_UNREADABLE");
+    }
+    const int bits = *status;
     switch (namingBit(bits)) {
         case MV_HD_STATUS_FREE:
             return strings.localizedString("HD_STATUS_FREE");

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "model/mv_api.h"
@@ -21,10 +22,13 @@ class MarvellDisk : public platform::Object {
     int hdid() const;
     int slot() const;                // the device ID minus 1, as the window shows it
     std::uint64_t capacity() const;  // bytes
-    int status() const;              // MV_HD_STATUS_* bits; MV_HD_STATUS_OFFLINE when unknown
+    // The MV_HD_STATUS_* bits, or empty when the controller could not be asked.
+    std::optional<int> readStatus() const;
+    int status() const;  // readStatus(), or MV_HD_STATUS_OFFLINE when it could not be read
+    // Says so when the status could not be read: that is no offline disk.
     std::string statusString() const;
     // The text statusString() gives for `status`, without asking the library.
-    static std::string statusText(int status);
+    static std::string statusText(std::optional<int> status);
     // The bit that names a status: the first of free, assigned, spare,
     // offline, SMART checking and dedicated spare that is set; 0 for none.
     static int namingBit(int status);

@@ -14,25 +14,6 @@
 
 namespace {
 
-struct LiveStatus {
-    bool answered = false;
-    MV_U8 code = 0;
-    bool rebuilding = false;
-    MV_U16 progress = 0;
-};
-
-LiveStatus queryStatus(const LD_Info& info) {
-    return guarded(LiveStatus{}, [&] {
-        RAIDSetStatusBuffer request(MV_REQUEST_BY_ID, info.ID);
-        if (controllerLibrary().MV_LD_GetStatus(info.AdapterID, request.data()) != 0) {
-            return LiveStatus{};
-        }
-        const auto record = request.record<LD_Status>();
-        return LiveStatus{true, record.Status, (record.Flags & MV_LD_FLAG_REBUILDING) != 0,
-                          record.Percentage};
-    });
-}
-
 std::string localizedOrUnknown(int value,
                                std::initializer_list<std::pair<int, const char*>> keys,
                                const char* unknownKey) {
@@ -91,38 +72,62 @@ std::vector<int> MarvellRAIDSet::members() const {
 }
 
 std::vector<int> MarvellRAIDSet::disks() const {
-    std::vector<int> ids;
+    return readDisks().ids;
+}
+
+MarvellRAIDSet::DiskIDs MarvellRAIDSet::readDisks() const {
+    DiskIDs disks;
     for (int block : members()) {
         const auto owner = guarded(std::optional<BlockOwner>{}, [&] {
             return lookUpBlock(fInfo.AdapterID, static_cast<MV_U16>(block));
         });
         if (owner) {
-            ids.push_back(owner->hdid);
+            disks.ids.push_back(owner->hdid);
+        } else {
+            disks.complete = false;
         }
     }
-    std::sort(ids.begin(), ids.end());
-    return ids;
+    std::sort(disks.ids.begin(), disks.ids.end());
+    return disks;
+}
+
+std::optional<MarvellRAIDSet::LiveState> MarvellRAIDSet::readState() const {
+    return guarded(std::optional<LiveState>(), [&]() -> std::optional<LiveState> {
+        RAIDSetStatusBuffer request(MV_REQUEST_BY_ID, fInfo.ID);
+        if (controllerLibrary().MV_LD_GetStatus(fInfo.AdapterID, request.data()) != 0) {
+            return std::nullopt;
+        }
+        const auto record = request.record<LD_Status>();
+        if (record.Flags & MV_LD_FLAG_REBUILDING) {
+            return LiveState{kStatusRebuilding, record.Percentage};
+        }
+        return LiveState{record.Status, 0};
+    });
+}
+
+std::optional<int> MarvellRAIDSet::readStatus() const {
+    const auto state = readState();
+    return state ? std::optional<int>(state->status) : std::nullopt;
 }
 
 int MarvellRAIDSet::status() const {
-    const LiveStatus live = queryStatus(fInfo);
-    if (!live.answered) {
-        return kStatusUnknown;
-    }
-    return live.rebuilding ? kStatusRebuilding : live.code;
+    return readStatus().value_or(kStatusUnknown);
 }
 
 int MarvellRAIDSet::rebuildProgress() const {
-    const LiveStatus live = queryStatus(fInfo);
-    return live.answered && live.rebuilding ? live.progress : 0;
+    const auto state = readState();
+    return state ? state->progress : 0;
 }
 
 std::string MarvellRAIDSet::statusString() const {
-    return statusText(status());
+    return statusText(readStatus());
 }
 
-std::string MarvellRAIDSet::statusText(int status) {
-    return localizedOrUnknown(status,
+std::string MarvellRAIDSet::statusText(std::optional<int> status) {
+    if (!status) {
+        return platform::Bundle::mainBundle().localizedString("STATUS_UNREADABLE");
+    }
+    return localizedOrUnknown(*status,
                               {{MV_LD_STATUS_FUNCTIONAL, "LD_STATUS_FUNCTIONAL"},
                                {MV_LD_STATUS_DEGRADE, "LD_STATUS_DEGRADE"},
                                {MV_LD_STATUS_OFFLINE, "LD_STATUS_OFFLINE"},

@@ -33,12 +33,28 @@ class MarvellRAIDSet : public platform::Object {
     std::optional<std::string> name() const;
     std::vector<int> members() const;  // member block IDs, in record order
     std::vector<int> disks() const;    // device IDs holding the member blocks, ascending
+    // disks(), and whether every member block could be looked up.
+    struct DiskIDs {
+        std::vector<int> ids;
+        bool complete = true;
+    };
+    DiskIDs readDisks() const;
 
-    int status() const;  // MV_LD_STATUS_*, kStatusRebuilding, or kStatusUnknown
+    // The status and rebuild progress of one status query.
+    struct LiveState {
+        int status = 0;    // MV_LD_STATUS_* or kStatusRebuilding
+        int progress = 0;  // percent; 0 when no rebuild runs
+    };
+    // Empty when the controller could not be asked.
+    std::optional<LiveState> readState() const;
+    std::optional<int> readStatus() const;
+
+    int status() const;  // readStatus(), or kStatusUnknown when it could not be read
+    // Says so when the status could not be read.
     std::string statusString() const;
     // The texts statusString() and modeString() give for these values,
     // without asking the library.
-    static std::string statusText(int status);
+    static std::string statusText(std::optional<int> status);
     static std::string modeText(int mode);
     std::string modeString() const;
     int rebuildProgress() const;  // percent; 0 when no rebuild runs

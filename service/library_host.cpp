@@ -73,25 +73,28 @@ Record recordFrom(std::span<const unsigned char> bytes) {
 }  // namespace
 
 LibraryHost::LibraryHost(ControllerLibrary& library, CallWatchdog& watchdog)
-    : library_(library), watchdog_(watchdog) {}
+    : library_(library),
+      watchdog_(watchdog),
+      session_(library, [this](const char* operation, const std::function<MV_U8()>& call) {
+          auto armed = watchdog_.arm(operation);
+          return call();
+      }) {}
 
 MV_U8 LibraryHost::startUp() {
-    {
-        auto armed = watchdog_.arm("MV_API_Initialize");
-        startStatus_ = library_.MV_API_Initialize();
+    startStatus_ = session_.start();
+    adapterCount_ = 0;
+    if (session_.failure().empty()) {
+        try {
+            countAdapters();
+        } catch (const std::exception&) {
+            // Counted again at the first use.
+        }
     }
-    started_ = true;
-    rescan();
     return startStatus_;
 }
 
-void LibraryHost::shutDown() {
-    if (!started_) {
-        return;
-    }
-    started_ = false;
-    auto armed = watchdog_.arm("MV_API_Finalize");
-    library_.MV_API_Finalize();
+bool LibraryHost::shutDown() {
+    return session_.finish();
 }
 
 MV_U8 LibraryHost::rescan() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/controller_library.h"
+#include "model/library_session.h"
 #include "service/call_watchdog.h"
 #include "service/request_sizing.h"
 
@@ -39,10 +40,13 @@ class LibraryHost {
   public:
     LibraryHost(ControllerLibrary& library, CallWatchdog& watchdog);
 
-    // MV_API_Initialize and MV_API_RescanAdapter; returns the initialization status.
+    // The library's session: MV_API_Initialize and MV_API_RescanAdapter, then
+    // the adapters counted; returns the initialization status.
     MV_U8 startUp();
-    // MV_API_Finalize, once.
-    void shutDown();
+    // MV_API_Finalize, once; false when the library raised.
+    bool shutDown();
+    // What the library raised while starting or finishing; empty when nothing.
+    const std::string& sessionFailure() const { return session_.failure(); }
 
     // What the clients call.
     MV_U8 initialize() const { return startStatus_; }
@@ -75,9 +79,9 @@ class LibraryHost {
 
     ControllerLibrary& library_;
     CallWatchdog& watchdog_;
+    LibrarySession session_;
     MV_U8 startStatus_ = 0;
     MV_U8 adapterCount_ = 0;
-    bool started_ = false;
 };
 
 }  // namespace service

@@ -68,12 +68,11 @@ int main(int argc, char** argv) {
     LoadedLibrary library(options.library.empty() ? vendorLibraryPath() : options.library);
     service::CallWatchdog watchdog(options.callLimit);
     service::LibraryHost host(library, watchdog);
-    try {
-        host.startUp();
-    } catch (const std::exception& e) {
+    host.startUp();
+    if (!host.sessionFailure().empty()) {
         // Still served: every client call then reports the failure.
-        std::cerr << "norvik-raidd: starting the controller library failed: " << e.what()
-                  << std::endl;
+        std::cerr << "norvik-raidd: starting the controller library failed: "
+                  << host.sessionFailure() << std::endl;
     }
 
     sd_event* eventRaw = nullptr;
@@ -105,11 +104,9 @@ int main(int argc, char** argv) {
 
     r = sd_event_loop(event.get());
     bus.reset();
-    try {
-        host.shutDown();
-    } catch (const std::exception& e) {
-        std::cerr << "norvik-raidd: finalizing the controller library failed: " << e.what()
-                  << std::endl;
+    if (!host.shutDown()) {
+        std::cerr << "norvik-raidd: finalizing the controller library failed: "
+                  << host.sessionFailure() << std::endl;
     }
     return r < 0 ? fail("event loop", r) : 0;
 }

@@ -4,9 +4,9 @@
 #include <limits>
 #include <set>
 
+#include "platform/text/utf8_text.h"
 #include "sim/enclosure_rules.h"
 #include "sim/operations.h"
-#include "sim/utf8_text.h"
 
 namespace sim {
 
@@ -91,7 +91,7 @@ std::array<T, N> version(const json& object, const char* key, const std::string&
 
 // Names are the bytes the application sent, which need not be UTF-8.
 void putName(json& object, const std::string& name) {
-    if (isUtf8(name)) {
+    if (platform::isUtf8(name)) {
         object["name"] = name;
     } else {
         object["nameBytes"] = std::vector<std::uint8_t>(name.begin(), name.end());

@@ -1,10 +1,21 @@
 #include "ui/device_list.h"
 
 #include "platform/controls/menu.h"
+#include "ui/localized.h"
 
 namespace {
 constexpr const char* kDeviceTitle = "Norvik Duo Thunderbolt";
 constexpr const char* kNoDevicesTitle = "No devices found";
+
+// Two enclosures look alike: each entry names its controller, as `status` does.
+std::string deviceTitle(const MarvellController& controller, bool several) {
+    return several ? localizedFormat("DEVICE_TITLE_NUMBERED", {kDeviceTitle, controller.cid()})
+                   : std::string(kDeviceTitle);
+}
+
+bool needsAttention(Health health) {
+    return health != Health::Ok && health != Health::Rebuilding;
+}
 }  // namespace
 
 std::shared_ptr<DeviceList> DeviceList::create(const MainInterface& ui,
@@ -30,17 +41,22 @@ void DeviceList::scanForControllers() {
             controller->invalidate();
         }
     }
-    controllers_ = MarvellController::scanForControllers();
+    auto scan = MarvellController::enumerateControllers();
+    controllers_ = std::move(scan.controllers);
+    controllersRead_ = scan.complete;
 
     auto menu = platform::Menu::create("Devices");
     for (const auto& controller : controllers_) {
-        auto item = platform::MenuItem::create(kDeviceTitle, changeDeviceAction(), "");
+        auto item = platform::MenuItem::create(deviceTitle(*controller, controllers_.size() > 1),
+                                               changeDeviceAction(), "");
         item->setTarget(weak_from_this());
         item->setRepresentedObject(controller);
         menu->addItem(item);
     }
     if (controllers_.empty()) {
-        auto item = platform::MenuItem::create(kNoDevicesTitle, changeDeviceAction(), "");
+        auto item = platform::MenuItem::create(
+            controllersRead_ ? std::string(kNoDevicesTitle) : localized("DEVICES_UNREADABLE"),
+            changeDeviceAction(), "");
         item->setTarget(weak_from_this());
         menu->addItem(item);
     }
@@ -52,6 +68,26 @@ void DeviceList::scanForControllers() {
 void DeviceList::changeDevice(platform::Object*) {
     if (changed_) {
         changed_();
+    }
+}
+
+void DeviceList::showHealth(const ControllerVerdict& current) {
+    const auto& menu = devicePicker_ ? devicePicker_->menu() : nullptr;
+    if (controllers_.size() < 2 || !menu) {
+        return;
+    }
+    for (const auto& item : menu->items()) {
+        auto controller = std::dynamic_pointer_cast<MarvellController>(item->representedObject());
+        if (!controller) {
+            continue;
+        }
+        const Health health =
+            controller == fController_
+                ? current.health
+                : judgeController(readController(*controller, walkController(*controller))).health;
+        const std::string title = deviceTitle(*controller, true);
+        item->setTitle(needsAttention(health) ? localizedFormat("DEVICE_NEEDS_ATTENTION", {title})
+                                              : title);
     }
 }
 

@@ -1,26 +1,18 @@
-// The health icon's verdict over a controller's RAID sets.
+// The health icon's picture for the one verdict on the current controller:
+// ok for healthy volumes or a rebuild, warning for a degraded volume or what
+// could not be read, wrong for a failed volume or no enclosure.
 #pragma once
 
 #include <string>
-#include <vector>
+
+#include "model/health_verdict.h"
 
 inline constexpr const char* kIconOk = "icon_healthcheck_ok";
 inline constexpr const char* kIconWarning = "icon_healthcheck_warning";
 inline constexpr const char* kIconWrong = "icon_healthcheck_wrong";
 
-enum class HealthVerdict {
-    Healthy,
-    Degraded,
-    Failed,
-    NotAnswering,  // a set's status could not be read
-    NoEnclosure,
-};
+std::string healthIconName(const ControllerVerdict& verdict);
 
-// The verdict for sets with these statuses, in order (the last set with a
-// verdict decides); `hasController` false gives NoEnclosure.
-HealthVerdict healthVerdict(bool hasController, const std::vector<int>& setStatuses);
-
-// The icon's resource name for a verdict.
-std::string healthIconName(HealthVerdict verdict);
-// The string-table key of the sentence that says the verdict.
-std::string healthDescriptionKey(HealthVerdict verdict);
+// The verdict when there is no current controller: no enclosure, or, when the
+// controller list could not be read, that.
+ControllerVerdict noControllerVerdict(bool controllersRead);

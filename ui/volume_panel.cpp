@@ -56,9 +56,10 @@ VolumePanel::Listed VolumePanel::showCurrentController() {
         picker_->removeAllItems();
         picker_->setEnabled(controller != nullptr);
     }
+    walks_ = {};
     if (controller) {
-        controller->scanForDisks();
-        controller->scanForRAIDSets();
+        walks_ = walkController(*controller);
+        listed.walksFailed = walksFailed();
 
         auto menu = platform::Menu::create("Volumes");
         menu->setAutoenablesItems(false);
@@ -87,8 +88,6 @@ VolumePanel::Listed VolumePanel::showCurrentController() {
         }
         listed.hasDisks = !disks.empty();
     }
-    setStatusIcon();
-    updateInfo();
     return listed;
 }
 
@@ -180,17 +179,11 @@ void VolumePanel::changeVolume(platform::Object*) {
     updateInfo();
 }
 
-void VolumePanel::setStatusIcon() {
-    std::vector<int> statuses;
+ControllerVerdict VolumePanel::setStatusIcon() {
     const auto& controller = devices_.fController();
-    if (controller) {
-        for (const auto& set : controller->raidSets()) {
-            if (set) {
-                statuses.push_back(set->status());
-            }
-        }
-    }
-    const HealthVerdict verdict = healthVerdict(controller != nullptr, statuses);
+    const ControllerVerdict verdict = controller
+                                          ? judgeController(readController(*controller, walks_))
+                                          : noControllerVerdict(devices_.controllersRead());
     const std::string icon = healthIconName(verdict);
 
     const auto& bundle = platform::Bundle::mainBundle();
@@ -200,6 +193,7 @@ void VolumePanel::setStatusIcon() {
         bundle.pathForResource(icon, "png").value_or(bundle.resourcePath() / (icon + ".png"));
     if (statusImage_) {
         statusImage_->setImage(platform::Image::initWithContentsOfFile(path));
-        statusImage_->setToolTip(localized(healthDescriptionKey(verdict)));
+        statusImage_->setToolTip(verdictText(verdict.findings));
     }
+    return verdict;
 }

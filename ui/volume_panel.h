@@ -1,11 +1,14 @@
 // The volume panel: the current controller's volumes and unassigned disks in
 // `picker`, the selected entry's type, capacity, status and member slots, the
-// rebuild button's title and state, and the health icon.
+// rebuild button's title and state, and the health icon, which shows the one
+// verdict on a fresh reading of the current controller.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "model/enclosure_reading.h"
+#include "model/health_verdict.h"
 #include "model/marvell_raid_set.h"
 #include "model/rebuild_estimate.h"
 #include "platform/core/object.h"
@@ -21,16 +24,20 @@ class VolumePanel : public platform::Object {
     VolumePanel(Private, const MainInterface& ui, const DeviceList& devices);
 
     struct Listed {
-        bool mirror = false;    // a RAID 1 set is listed: the refresh timer should run
-        bool hasDisks = false;  // the controller has disks to configure
+        bool mirror = false;       // a RAID 1 set is listed: the refresh timer should run
+        bool hasDisks = false;     // the controller has disks to configure
+        bool walksFailed = false;  // a list could not be read whole
     };
     // Walks the current controller's disks and sets and lists them (nothing
-    // without a controller), then sets the health icon and the texts.
+    // without a controller). The icon and the texts are the caller's next steps.
     Listed showCurrentController();
+    // Whether the last walks of the current controller stopped short.
+    bool walksFailed() const { return walks_.disks != 0 || walks_.raidSets != 0; }
 
     // The selected entry's texts.
     void updateInfo();
-    void setStatusIcon();
+    // Reads the current controller afresh and shows its verdict; the verdict.
+    ControllerVerdict setStatusIcon();
     // The user picked another entry.
     void changeVolume(platform::Object* sender);
     static platform::Selector changeVolumeAction();
@@ -44,6 +51,8 @@ class VolumePanel : public platform::Object {
     std::string rebuildToolTip(const MarvellRAIDSet& set, int progress);
 
     const DeviceList& devices_;
+    // What the last walks of the current controller returned.
+    WalkStatuses walks_;
     // The rebuild the tooltip estimates, from the progress each updateInfo sees.
     RebuildEstimate rebuildEstimate_;
     int rebuildEstimateVolume_ = -1;

@@ -4,12 +4,12 @@
 #include <iostream>
 #include <map>
 
+#include "platform/text/printable.h"
+#include "platform/text/utf8_text.h"
 #include "sim/command/arguments.h"
-#include "sim/command/printable.h"
 #include "sim/command/status_report.h"
 #include "sim/enclosure_rules.h"
 #include "sim/operations.h"
-#include "sim/utf8_text.h"
 #include "sim/world_store.h"
 
 namespace sim {
@@ -273,8 +273,8 @@ void foreign(Context& c, const std::vector<std::string>& words) {
     if (name.empty()) {
         throw UsageError("foreign: the name is empty");
     }
-    if (!isUtf8(name)) {
-        throw UsageError("foreign: the name \"" + printable(name) +
+    if (!platform::isUtf8(name)) {
+        throw UsageError("foreign: the name \"" + platform::printable(name) +
                          "\" is not UTF-8 text, which a disk name must be");
     }
     auto named = [&](const ForeignDisk& d) { return d.name == name; };
@@ -283,24 +283,25 @@ void foreign(Context& c, const std::vector<std::string>& words) {
                                               : std::uint64_t{32'015'679'488};
         change(c, [&](World& world) {
             if (std::any_of(world.foreignDisks.begin(), world.foreignDisks.end(), named)) {
-                throw CommandError("there is a foreign disk named \"" + printable(name) +
+                throw CommandError("there is a foreign disk named \"" + platform::printable(name) +
                                    "\" already");
             }
             world.foreignDisks.push_back({name, size});
             return true;
         });
-        c.out << "Attached the foreign disk \"" << printable(name) << "\"\n";
+        c.out << "Attached the foreign disk \"" << platform::printable(name) << "\"\n";
     } else if (action == "remove") {
         if (args.option("size")) {
             throw UsageError("foreign remove takes no --size");
         }
         change(c, [&](World& world) {
             if (std::erase_if(world.foreignDisks, named) == 0) {
-                throw CommandError("there is no foreign disk named \"" + printable(name) + "\"");
+                throw CommandError("there is no foreign disk named \"" + platform::printable(name) +
+                                   "\"");
             }
             return true;
         });
-        c.out << "Detached the foreign disk \"" << printable(name) << "\"\n";
+        c.out << "Detached the foreign disk \"" << platform::printable(name) << "\"\n";
     } else {
         throw UsageError("foreign: say add or remove, not \"" + action + "\"");
     }

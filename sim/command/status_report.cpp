@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "sim/command/printable.h"
+#include "platform/text/printable.h"
 #include "sim/world_json.h"
 
 namespace sim {
@@ -58,7 +58,7 @@ std::string statusText(const World& world,
                        const std::filesystem::path& file,
                        const Timing& timing) {
     std::ostringstream out;
-    out << "World: " << printable(file.string()) << "\n";
+    out << "World: " << platform::printable(file.string()) << "\n";
     out << "Rebuild time: " << world.rebuildSeconds << " s\n";
     if (world.enclosures.empty()) {
         out << "No enclosures\n";
@@ -67,8 +67,8 @@ std::string statusText(const World& world,
         const Enclosure& enclosure = world.enclosures[e];
         out << "Enclosure " << e << ": " << (enclosure.plugged ? "plugged in" : "unplugged")
             << ", auto-rebuild " << (enclosure.autoRebuild ? "on" : "off") << ", controller "
-            << printable(enclosure.identity.model) << " (serial "
-            << printable(enclosure.identity.serialNumber) << ")\n";
+            << platform::printable(enclosure.identity.model) << " (serial "
+            << platform::printable(enclosure.identity.serialNumber) << ")\n";
         for (int slot = 0; slot < enclosure.identity.portCount; ++slot) {
             out << "  Slot " << slot << ": ";
             const Disk* disk = diskInSlot(enclosure, slot);
@@ -76,13 +76,13 @@ std::string statusText(const World& world,
                 out << "empty\n";
                 continue;
             }
-            out << groupedDigits(disk->sizeBytes) << " bytes, " << printable(disk->model)
-                << " (serial " << printable(disk->serialNumber) << "), device ID "
+            out << groupedDigits(disk->sizeBytes) << " bytes, " << platform::printable(disk->model)
+                << " (serial " << platform::printable(disk->serialNumber) << "), device ID "
                 << disk->deviceId() << ", "
                 << (diskStatus(*disk) == MV_HD_STATUS_ASSIGNED ? "assigned" : "free") << "\n";
         }
         for (const auto& ld : enclosure.logicalDisks) {
-            out << "  Volume " << ld.id << " \"" << printable(ld.name) << "\": RAID "
+            out << "  Volume " << ld.id << " \"" << platform::printable(ld.name) << "\": RAID "
                 << (ld.mode == RaidMode::Raid0 ? 0 : 1) << ", " << groupedDigits(ld.sizeKiB << 10)
                 << " bytes, " << stateText(logicalDiskState(enclosure, ld, timing))
                 << "; members: " << members(enclosure, ld) << "\n";
@@ -93,7 +93,7 @@ std::string statusText(const World& world,
         out << " none";
     }
     for (std::size_t i = 0; i < world.foreignDisks.size(); ++i) {
-        out << (i ? ", " : " ") << printable(world.foreignDisks[i].name);
+        out << (i ? ", " : " ") << platform::printable(world.foreignDisks[i].name);
     }
     out << "\nFaults:";
     if (world.faults.empty()) {

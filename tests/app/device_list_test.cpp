@@ -8,7 +8,7 @@ using testing::ElementsAre;
 
 namespace {
 
-TEST(DeviceList, TwoControllersGiveTwoIdenticalEntriesAndTheFirstIsCurrent) {
+TEST(DeviceList, TwoControllersGiveTwoNumberedEntriesAndTheFirstIsCurrent) {
     AppHarness h;
     h.enclosureWithVolume(MV_LD_MODE_RAID1, "First");
     h.enclosureWithVolume(MV_LD_MODE_RAID0, "Second");
@@ -23,7 +23,7 @@ TEST(DeviceList, TwoControllersGiveTwoIdenticalEntriesAndTheFirstIsCurrent) {
     ASSERT_EQ(menu->numberOfItems(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
         const auto& item = menu->items()[i];
-        EXPECT_EQ(item->title(), "Norvik Duo Thunderbolt");
+        EXPECT_EQ(item->title(), "Norvik Duo Thunderbolt #" + std::to_string(i));
         EXPECT_EQ(item->representedObject(), controllers[i]);
         EXPECT_EQ(item->action().name(), "changeDevice:");
         EXPECT_EQ(item->target().lock().get(), &h.delegate->devices());

@@ -38,7 +38,7 @@ TEST_F(EnclosureDetection, PluggedWhileRunningGivesOneRescanForSeveralServices) 
     h.advance(0.001);
     EXPECT_EQ(rescans(), 2);
     EXPECT_EQ(h.titles(*h.ui.devicePicker),
-              (std::vector<std::string>{"Norvik Duo Thunderbolt", "Norvik Duo Thunderbolt"}));
+              (std::vector<std::string>{"Norvik Duo Thunderbolt #0", "Norvik Duo Thunderbolt #1"}));
     h.advance(5);
     EXPECT_EQ(rescans(), 2);
 }

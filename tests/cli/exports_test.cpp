@@ -18,20 +18,22 @@ namespace {
 
 using ::testing::ElementsAre;
 
-cli::EnclosureReading rebuildingMirror(const std::string& name) {
-    cli::VolumeReading volume;
+EnclosureReading rebuildingMirror(const std::string& name) {
+    VolumeReading volume;
     volume.id = 1;
     volume.name = name;
     volume.status = 10;
     volume.progressPercent = 37;
     volume.secondsRemaining = 4200;
     volume.memberSlots = {0, 1};
-    cli::DiskReading disk;
+    DiskReading disk;
     disk.status = 2;
-    cli::ControllerReading controller;
+    ControllerReading controller;
     controller.volumes = {volume};
     controller.disks = {disk, disk};
-    return {{}, {controller}};
+    EnclosureReading reading;
+    reading.controllers = {controller};
+    return reading;
 }
 
 // Samples of an exposition text by series ("name{labels}"), and the TYPE of each metric.
@@ -76,10 +78,12 @@ TEST(Textfile, ParsesBackToTheReading) {
     }
 }
 
-TEST(Textfile, NoEnclosureIsDownAndHasNoSeries) {
+TEST(Textfile, NoEnclosureIsDownUnknownAndHasNoOtherSeries) {
     const Exposition e = parse(cli::promText({}));
     EXPECT_EQ(e.samples.at("norvik_raid_up"), 0);
-    EXPECT_EQ(e.samples.size(), 1u);
+    EXPECT_EQ(e.samples.at(R"(norvik_raid_state{state="unknown"})"), 1);
+    EXPECT_EQ(e.samples.at(R"(norvik_raid_state{state="ok"})"), 0);
+    EXPECT_EQ(e.samples.size(), 6u);
 }
 
 TEST(Textfile, LabelValuesAreEscaped) {
@@ -92,8 +96,8 @@ TEST(Textfile, LabelValuesAreEscaped) {
 }
 
 TEST(Textfile, TwoVolumesOfTheSameNameGetDifferentSeries) {
-    cli::EnclosureReading reading = rebuildingMirror("Same");
-    cli::VolumeReading second = reading.controllers[0].volumes[0];
+    EnclosureReading reading = rebuildingMirror("Same");
+    VolumeReading second = reading.controllers[0].volumes[0];
     second.id = 2;
     reading.controllers[0].volumes.push_back(second);
     const Exposition e = parse(cli::promText(reading));

@@ -39,7 +39,7 @@ class MonitorSession : public ::testing::Test {
                 updates_.push_back(e);
             }
         });
-        monitor_->onReading([this](const cli::EnclosureReading&) { ++readings_; });
+        monitor_->onReading([this](const EnclosureReading&) { ++readings_; });
     }
     ~MonitorSession() override {
         monitor_->stop();

@@ -19,7 +19,8 @@ cli::Event degradedMirror() {
     cli::Event e;
     e.kind = cli::EventKind::VolumeDegraded;
     e.subject = "Norvik Duo";
-    cli::DiskReading disk;
+    e.volume = "Norvik Duo";
+    DiskReading disk;
     disk.slot = 1;
     disk.model = "NORVIK ND2T-S";
     disk.serial = "NVD7K30001";
@@ -31,6 +32,7 @@ cli::Event rebuildStarted() {
     cli::Event e;
     e.kind = cli::EventKind::RebuildStarted;
     e.subject = "Norvik Duo";
+    e.volume = "Norvik Duo";
     e.slot = 1;
     return e;
 }

@@ -83,16 +83,22 @@ TEST_F(Disk, AsksTheLibraryForTheStatusEveryTime) {
     EXPECT_EQ(disk->status(), 2);
 }
 
-TEST_F(Disk, UnknownStatusReadsAsOffline) {
+// Callers of status() rely on the offline bits for a status that could not be
+// read; what is shown and judged says that it could not be read.
+TEST_F(Disk, AStatusThatCannotBeReadIsOfflineToCallersButNeverShownAsOffline) {
     const HD_Info record = diskRecord(1);
     auto disk = MarvellDisk::initWithInfo(&record);
     EXPECT_CALL(library, MV_PD_GetHDRaidStatus(0, _))
         .WillOnce(replyRecord(statusRecord(1), /*status=*/2))
         .WillOnce(Throw(std::runtime_error("raised")))
-        .WillOnce(Return(1));
+        .WillOnce(Return(1))
+        .WillOnce(Return(1))
+        .WillOnce(replyRecord(statusRecord(MV_HD_STATUS_OFFLINE)));
     EXPECT_EQ(disk->status(), MV_HD_STATUS_OFFLINE);
     EXPECT_EQ(disk->status(), MV_HD_STATUS_OFFLINE);
-    EXPECT_EQ(disk->statusString(), "offline");
+    EXPECT_EQ(disk->statusString(), "unreadable");
+    EXPECT_EQ(disk->readStatus(), std::nullopt);
+    EXPECT_EQ(disk->readStatus(), MV_HD_STATUS_OFFLINE);
 
     EXPECT_CALL(library, MV_PD_GetHDRaidStatus(0, _)).WillOnce(Throw(NotAStdException{}));
     EXPECT_THROW(disk->status(), NotAStdException);

@@ -128,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(Records,
                                          LiveCase{liveStatus(4), 0, 4, "ld-offline", 0},
                                          LiveCase{liveStatus(3), 0, 3, "set?3", 0},
                                          LiveCase{liveStatus(11), 0, 11, "set?11", 0},
-                                         LiveCase{liveStatus(0, true, 70), 2, 255, "set?255", 0}));
+                                         LiveCase{liveStatus(0, true, 70), 2, 255, "unreadable",
+                                                  0}));
 
 TEST_F(RAIDSet, StatusQueryThatRaisesIsUnknown) {
     const auto set = make(raidSetRecord(1));
@@ -137,6 +138,8 @@ TEST_F(RAIDSet, StatusQueryThatRaisesIsUnknown) {
         .WillRepeatedly(Throw(std::runtime_error("raised")));
     EXPECT_EQ(set->status(), 255);
     EXPECT_EQ(set->rebuildProgress(), 0);
+    EXPECT_CALL(library, MV_LD_GetStatus(0, _)).WillOnce(Throw(std::runtime_error("raised")));
+    EXPECT_EQ(set->readState(), std::nullopt);
 
     EXPECT_CALL(library, MV_LD_GetStatus(0, _)).WillOnce(Throw(NotAStdException{}));
     EXPECT_THROW(set->status(), NotAStdException);

@@ -24,7 +24,7 @@ class TestStrings {
             "HD_STATUS_UNKNOWN": "disk?%d",
             "LD_STATUS_FUNCTIONAL": "functional", "LD_STATUS_DEGRADE": "degraded",
             "LD_STATUS_OFFLINE": "ld-offline", "LD_STATUS_REBUILDING": "rebuilding",
-            "LD_STATUS_UNKNOWN": "set?%d",
+            "LD_STATUS_UNKNOWN": "set?%d", "STATUS_UNREADABLE": "unreadable",
             "LD_MODE_RAID0": "striped", "LD_MODE_RAID1": "mirrored", "LD_MODE_UNKNOWN": "mode?%d",
             "DISK_1": "First disk"
         })";

@@ -151,6 +151,9 @@ class AppFakeLibrary : public ControllerLibrary {
         }
         auto* a = adapter(id);
         RequestHeader h = header(request);
+        if (a && a->disks.empty() && h.StartingIndexOrID == 0) {
+            return answerEmptyList<HD_Info>(request, h);
+        }
         if (!a || h.StartingIndexOrID >= a->disks.size()) {
             return 1;
         }
@@ -170,6 +173,11 @@ class AppFakeLibrary : public ControllerLibrary {
         }
         auto* a = adapter(id);
         RequestHeader h = header(request);
+        if (a && a->volumes.empty() && h.StartingIndexOrID == 0) {
+            LD_Info none{};
+            none.Status = MV_LD_STATUS_INVALID;
+            return answerEmptyList(request, h, none);
+        }
         if (!a || h.StartingIndexOrID >= a->volumes.size()) {
             return 1;
         }
@@ -373,6 +381,15 @@ class AppFakeLibrary : public ControllerLibrary {
         RequestHeader h;
         std::memcpy(&h, request, sizeof h);
         return h;
+    }
+
+    // An enumeration of an empty list succeeds with a record that is no item
+    // and the end marker, as the controller answers it.
+    template <class Record>
+    static MV_U8 answerEmptyList(void* request, RequestHeader h, const Record& none = {}) {
+        std::memcpy(static_cast<char*>(request) + 16, &none, sizeof none);
+        setNext(request, h, 0);
+        return 0;
     }
 
     static void setNext(void* request, RequestHeader h, std::size_t size) {

@@ -54,7 +54,9 @@ class AppTestResources {
             "VOLUME_NAME_EMPTY": "VOLUME_NAME_EMPTY %d",
             "REBUILD_TIME_LEFT_TOOLTIP": "REBUILD_TIME_LEFT_TOOLTIP %@",
             "TIME_LEFT_MINUTES": "%d min",
-            "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@"
+            "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@",
+            "DEVICE_TITLE_NUMBERED": "%@ #%d",
+            "DEVICE_NEEDS_ATTENTION": "%@ [attention]"
         })";
         for (const char* icon :
              {"icon_healthcheck_ok", "icon_healthcheck_warning", "icon_healthcheck_wrong"}) {

@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 "LD_MODE_RAID1",
                 "2 TB",
-                "LD_STATUS_UNKNOWN 255",
+                "STATUS_UNREADABLE",
                 false,
                 "REBUILD",
                 false,
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 false,
                 ""},
-        ViewRow{"disk status unreadable reads as offline",
+        ViewRow{"disk status unreadable says so, not offline",
                 [](AppHarness& h) {
                     twoFreeDisks(h);
                     h.library->fault = [](const std::string& op) -> std::optional<MV_U8> {
@@ -217,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 "INDIVIDUAL_DISK",
                 "2 TB",
-                "HD_STATUS_OFFLINE",
+                "STATUS_UNREADABLE",
                 true,
                 "",
                 false,

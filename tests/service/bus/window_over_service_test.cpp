@@ -1,7 +1,7 @@
 // The whole application, headless, with the controller library behind
 // norvik-raidd: the configuration and rebuild flows go through the service
-// and polkit, and a service that dies or hangs leaves the window showing "No
-// devices found" until the service is back and the next rescan runs.
+// and polkit, and a service that dies or hangs leaves the window saying that
+// it cannot read the enclosures until the service is back.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,13 +10,14 @@
 #include "tests/service/bus_test_environment.h"
 #include "tests/service/service_worlds.h"
 #include "tests/support/app_harness.h"
+#include "ui/health_icon.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using testing::ElementsAre;
 
-constexpr const char* kNoDevices = "No devices found";
+constexpr const char* kUnreadable = "DEVICES_UNREADABLE";
 constexpr const char* kDevice = "Norvik Duo Thunderbolt";
 
 class WindowOverService : public testing::Test {
@@ -88,20 +89,27 @@ TEST_F(WindowOverService, ARefusedConfigurationChangesNothing) {
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Norvik Duo", "DISK_2"));
 }
 
-TEST_F(WindowOverService, ShowsNoDevicesWhileTheServiceIsGoneAndRecoversAtTheNextRescan) {
+// The window never shows "No devices found" or a green icon for a list it
+// could not read, and tries the service again at its next refresh: it
+// recovers without a replug.
+TEST_F(WindowOverService, SaysItCannotReadWhileTheServiceIsGoneAndRecoversByItself) {
     service.start();
     h.launchAndSettle();
     ASSERT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kDevice));
 
     service.kill();
     rescan();
-    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kNoDevices));
+    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kUnreadable));
+    EXPECT_EQ(h.icon(), kIconWarning);
+    EXPECT_EQ(h.ui.statusImage->toolTip(), "FINDING_CONTROLLERS_UNREADABLE");
     EXPECT_FALSE(h.ui.configButton->isEnabled());
 
     service.start();
-    rescan();
+    h.advance(RefreshScheduler::kRefreshInterval + RefreshScheduler::kRescanDelay);
     EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kDevice));
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Norvik Duo", "DISK_2"));
+    EXPECT_EQ(h.icon(), kIconWarning);
+    EXPECT_EQ(h.ui.statusImage->toolTip(), "FINDING_VOLUME_DEGRADED");
 }
 
 TEST_F(WindowOverService, AHungLibraryCostsOneWaitAndTheWindowRecoversOnceTheServiceIsBack) {
@@ -109,12 +117,12 @@ TEST_F(WindowOverService, AHungLibraryCostsOneWaitAndTheWindowRecoversOnceTheSer
         bus, NORVIK_MISBEHAVING_LIBRARY, {"NORVIK_TEST_MISBEHAVIOUR=hang"}, 500ms};
     hanging.start();
     h.launchAndSettle();
-    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kNoDevices));
+    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kUnreadable));
     EXPECT_TRUE(remote->failingFast());
     ASSERT_TRUE(hanging.process().waitForExit());
 
     service.start();
-    rescan();
+    h.advance(RefreshScheduler::kRefreshInterval + RefreshScheduler::kRescanDelay);
     EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(kDevice));
 }
 

@@ -1,8 +1,8 @@
-#include "sim/command/printable.h"
+#include "platform/text/printable.h"
 
-#include "sim/utf8_text.h"
+#include "platform/text/utf8_text.h"
 
-namespace sim {
+namespace platform {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-}  // namespace sim
+}  // namespace platform

@@ -1,6 +1,6 @@
-#include "sim/utf8_text.h"
+#include "platform/text/utf8_text.h"
 
-namespace sim {
+namespace platform {
 
 std::size_t utf8CharacterLength(std::string_view text, std::size_t at) {
     auto byte = [&](std::size_t k) -> unsigned {
@@ -47,4 +47,4 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
-}  // namespace sim
+}  // namespace platform

@@ -1,10 +1,10 @@
 // How names are shown: text as it is, everything a terminal would act on or
 // cannot show as a character written as an escape.
-#include "sim/command/printable.h"
+#include "platform/text/printable.h"
 
 #include <gtest/gtest.h>
 
-namespace sim::testing {
+namespace platform {
 namespace {
 
 struct Shown {
@@ -44,4 +44,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
-}  // namespace sim::testing
+}  // namespace platform
