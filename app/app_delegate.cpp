@@ -91,6 +91,7 @@ void AppDelegate::refreshInfo() {
 void AppDelegate::showHealth() {
     const ControllerVerdict verdict = volumes_->setStatusIcon();
     devices_->showHealth(verdict);
+    // Only a status read can tell this after the timer's step of updateDevice.
     if (anythingUnread(verdict.findings) && !refresh_.timerRunning()) {
         refresh_.startTimer();
     }

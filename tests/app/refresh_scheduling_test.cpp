@@ -1,7 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/controls/alert.h"
 #include "tests/support/app_harness.h"
+#include "ui/health_icon.h"
+
+using testing::ElementsAre;
 
 namespace {
 
@@ -181,6 +185,87 @@ TEST(RefreshTimer, StartTimerTwiceLeavesOneLiveTimer) {
     EXPECT_GT(perTick, 0);
     h.advance(10);
     EXPECT_EQ(h.library->count("MV_LD_GetStatus") - before, 2 * perTick);
+}
+
+// updateDevice sets the configure button and the refresh timer before the
+// icon and the texts: by the time the window shows a controller, it is ready.
+TEST(UpdateDevice, SetsTheButtonAndTheTimerBeforeTheIconAndTheTexts) {
+    AppHarness h;
+    h.enclosureWithVolume(MV_LD_MODE_RAID1);
+    std::vector<std::string> seen;
+    const auto note = [&](const char* what) {
+        return [&, what](platform::Observable&, platform::Change) {
+            seen.push_back(std::string(what) + (h.ui.configButton->isEnabled() ? " button" : "") +
+                           (h.delegate->refresh().timerRunning() ? " timer" : ""));
+        };
+    };
+    const auto icon = h.ui.statusImage->observe(note("icon"));
+    const auto texts = h.ui.type->observe(note("texts"));
+    h.launchAndSettle();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_THAT(seen, testing::Each(testing::EndsWith(" button timer")));
+    EXPECT_THAT(seen, testing::Contains(testing::StartsWith("icon")));
+    EXPECT_THAT(seen, testing::Contains(testing::StartsWith("texts")));
+}
+
+// A list that could not be read is asked for again at the next refresh, so
+// the window recovers without a plug event.
+struct Recovery {
+    const char* what;
+    const char* failingRead;
+    const char* placeholder;  // the device list meanwhile
+};
+
+class RecoversAtTheNextRefresh : public testing::TestWithParam<Recovery> {};
+
+TEST_P(RecoversAtTheNextRefresh, WithoutAPlugEvent) {
+    AppHarness h;
+    h.enclosureWithVolume(MV_LD_MODE_RAID0);  // a stripe: no timer of its own
+    bool failing = true;
+    h.library->fault = [&](const std::string& op) -> std::optional<MV_U8> {
+        return failing && op == GetParam().failingRead ? std::optional<MV_U8>(1) : std::nullopt;
+    };
+    h.launchAndSettle();
+    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre(GetParam().placeholder));
+    EXPECT_EQ(h.icon(), kIconWarning);
+    EXPECT_TRUE(h.delegate->refresh().timerRunning());
+
+    failing = false;
+    h.advance(RefreshScheduler::kRefreshInterval + RefreshScheduler::kRescanDelay);
+    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre("Norvik Duo Thunderbolt"));
+    EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Duo"));
+    EXPECT_EQ(h.icon(), kIconOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads,
+    RecoversAtTheNextRefresh,
+    testing::Values(Recovery{"adapterList", "MV_Adapter_GetInfo", "DEVICES_UNREADABLE"},
+                    Recovery{"volumeList", "MV_LD_GetInfo", "Norvik Duo Thunderbolt"},
+                    Recovery{"volumeStatus", "MV_LD_GetStatus", "Norvik Duo Thunderbolt"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// With two enclosures the one that needs attention is marked in the list
+// without being selected, and the mark follows every refresh.
+TEST(TwoEnclosures, TheOneNeedingAttentionIsMarkedWithoutSelectingIt) {
+    AppHarness h;
+    h.enclosureWithVolume(MV_LD_MODE_RAID1, "First");
+    h.enclosureWithVolume(MV_LD_MODE_RAID1, "Second");
+    h.launchAndSettle();
+    EXPECT_THAT(h.titles(*h.ui.devicePicker),
+                ElementsAre("Norvik Duo Thunderbolt #0", "Norvik Duo Thunderbolt #1"));
+
+    h.library->adapters[1].volumes[0].status = MV_LD_STATUS_DEGRADE;
+    h.advance(RefreshScheduler::kRefreshInterval);
+    EXPECT_THAT(h.titles(*h.ui.devicePicker),
+                ElementsAre("Norvik Duo Thunderbolt #0", "Norvik Duo Thunderbolt #1 [attention]"));
+    EXPECT_EQ(h.icon(), kIconOk);  // the current one is fine
+    EXPECT_EQ(h.ui.devicePicker->indexOfSelectedItem(), 0);
+
+    h.library->adapters[1].volumes[0].status = MV_LD_STATUS_FUNCTIONAL;
+    h.advance(RefreshScheduler::kRefreshInterval);
+    EXPECT_THAT(h.titles(*h.ui.devicePicker),
+                ElementsAre("Norvik Duo Thunderbolt #0", "Norvik Duo Thunderbolt #1"));
 }
 
 }  // namespace

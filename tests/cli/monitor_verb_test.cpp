@@ -40,6 +40,17 @@ TEST_F(MonitorVerb, OnceActsOnWhatNeedsAttentionAndExitsWithTheStatusCode) {
                           R"(state="degraded"} 1)"));
 }
 
+TEST_F(MonitorVerb, OnceReportsAVolumeWhoseStatusCannotBeReadAsUnknown) {
+    sim({"reset"});
+    sim({"fault", "MV_LD_GetStatus", "--status", "1", "--times", "100"});
+    const auto r = run({"monitor", "--once", "--textfile", runtime_.string()});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "volume-unknown Norvik Duo volume-status-unreadable\n");
+    EXPECT_THAT(read(runtime_ / "norvik_raid.prom"),
+                HasSubstr(R"(norvik_raid_volume_state{controller="0",volume="Norvik Duo",)"
+                          R"(state="unknown"} 1)"));
+}
+
 TEST_F(MonitorVerb, OnceOnAHealthyMirrorSaysNothingAndExitsWithZero) {
     sim({"reset"});
     const auto r = run({"monitor", "--once"});

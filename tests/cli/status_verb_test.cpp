@@ -82,7 +82,27 @@ INSTANTIATE_TEST_SUITE_P(
                    false,
                    3,
                    "unknown",
-                   "UNKNOWN"}),
+                   "UNKNOWN"},
+        // A list that could not be walked is no empty list.
+        Simulation{"VolumeListUnreadable",
+                   {{"pull", "1"}, {"fault", "MV_LD_GetInfo", "--status", "1", "--times", "100"}},
+                   false,
+                   3,
+                   "unknown",
+                   "UNKNOWN"},
+        Simulation{"VolumeListRaises",
+                   {{"pull", "1"}, {"fault", "MV_LD_GetInfo", "--throw", "--times", "100"}},
+                   false,
+                   3,
+                   "unknown",
+                   "UNKNOWN"},
+        Simulation{
+            "SurvivorsStatusUnreadable",
+            {{"pull", "1"}, {"fault", "MV_PD_GetHDRaidStatus", "--status", "1", "--times", "100"}},
+            false,
+            2,
+            "degraded",
+            "CRITICAL"}),
     [](const ::testing::TestParamInfo<Simulation>& info) { return info.param.name; });
 
 class Status : public cli::testing::SimulatedEnclosure {};

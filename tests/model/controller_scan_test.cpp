@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 
 #include "model/library_binding.h"
@@ -76,6 +77,36 @@ TEST_F(ControllerScan, CountThatRaisesIsZero) {
     EXPECT_CALL(library, MV_API_RescanAdapter()).WillOnce(Return(0));
     EXPECT_CALL(library, MV_Adapter_GetCount()).WillOnce(Throw(std::runtime_error("raised")));
     EXPECT_TRUE(MarvellController::scanForControllers().empty());
+}
+
+// An adapter that answers another count is not ours; one whose record could
+// not be read, or a count that could not be read, leaves the list incomplete.
+TEST_F(ControllerScan, TheScanSaysWhetherTheListWasReadWhole) {
+    struct Answer {
+        const char* what;
+        std::function<MV_U8(MV_U8, MV_U8*, Adapter_Info*)> info;
+        bool complete;
+    };
+    const Answer answers[] = {
+        {"count 2", [](MV_U8, MV_U8* n, Adapter_Info*) { return *n = 2, MV_U8{0}; }, true},
+        {"status 3", [](MV_U8, MV_U8* n, Adapter_Info*) { return *n = 1, MV_U8{3}; }, false},
+        {"raised",
+         [](MV_U8, MV_U8*, Adapter_Info*) -> MV_U8 { throw std::runtime_error("raised"); }, false},
+    };
+    for (const Answer& a : answers) {
+        EXPECT_CALL(library, MV_API_RescanAdapter()).WillOnce(Return(0));
+        EXPECT_CALL(library, MV_Adapter_GetCount()).WillOnce(Return(1));
+        EXPECT_CALL(library, MV_Adapter_GetInfo(0, _, _)).WillOnce(a.info);
+        const auto scan = MarvellController::enumerateControllers();
+        EXPECT_TRUE(scan.controllers.empty()) << a.what;
+        EXPECT_EQ(scan.complete, a.complete) << a.what;
+    }
+    EXPECT_CALL(library, MV_API_RescanAdapter()).WillOnce(Return(0));
+    EXPECT_CALL(library, MV_Adapter_GetCount()).WillOnce(Throw(std::runtime_error("raised")));
+    EXPECT_FALSE(MarvellController::enumerateControllers().complete);
+    EXPECT_CALL(library, MV_API_RescanAdapter()).WillOnce(Return(0));
+    EXPECT_CALL(library, MV_Adapter_GetCount()).WillOnce(Return(0));
+    EXPECT_TRUE(MarvellController::enumerateControllers().complete);
 }
 
 TEST_F(ControllerScan, OtherExceptionsLeaveTheEnumeration) {

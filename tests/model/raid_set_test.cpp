@@ -157,6 +157,16 @@ TEST_F(RAIDSet, DisksAreTheBlockOwnersAscending) {
     EXPECT_CALL(library, MV_BLK_GetInfo(2, IsRequest(MV_REQUEST_BY_ID, 5)))
         .WillOnce(Throw(std::runtime_error("raised")));
     EXPECT_THAT(set->disks(), ElementsAre(1, 2));
+
+    // Whether a lookup failed is kept, so a member is never taken for gone.
+    EXPECT_CALL(library, MV_BLK_GetInfo(2, _))
+        .WillOnce(replyRecord(block(2)))
+        .WillOnce(replyRecord(block(1)))
+        .WillOnce(Return(1))
+        .WillOnce(replyRecord(block(3)));
+    const auto read = set->readDisks();
+    EXPECT_THAT(read.ids, ElementsAre(1, 2, 3));
+    EXPECT_FALSE(read.complete);
 }
 
 TEST_F(RAIDSet, RebuildWipesThenStartsAndReturnsTheStart) {
