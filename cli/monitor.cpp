@@ -45,6 +45,7 @@ void Monitor::hotPlugged() {
 
 Health Monitor::readNow() {
     EnclosureReading reading = readEnclosure();
+    reading.libraryProblem = libraryProblem_;
     rebuilds_.track(reading, loop_.clock().now());
     std::vector<Event> events = changesBetween(last_, reading);
     for (const Event& e : events) {

@@ -50,6 +50,9 @@ class Monitor : public platform::Object {
 
     // One reading: compare, hand out the events, then the reading; its verdict.
     Health readNow();
+    // Why the controller library cannot be used, as the backend choice says:
+    // every reading carries it.
+    void setLibraryProblem(std::string problem) { libraryProblem_ = std::move(problem); }
     const std::optional<EnclosureReading>& lastReading() const { return last_; }
 
   private:
@@ -60,6 +63,7 @@ class Monitor : public platform::Object {
     std::vector<EventHandler> eventHandlers_;
     std::vector<ReadingHandler> readingHandlers_;
     std::optional<EnclosureReading> last_;
+    std::string libraryProblem_;
     RebuildTracker rebuilds_;
     // Volumes whose time left was already told.
     std::vector<std::string> toldTimeLeft_;

@@ -116,6 +116,7 @@ int monitorVerb(std::vector<std::string> args, std::ostream& out, std::ostream& 
         err << "norvik-raid monitor: " << session.backends().libraryProblem << "\n";
     }
     auto monitor = Monitor::create(session.loop(), platform::seconds(options.intervalSeconds));
+    monitor->setLibraryProblem(session.backends().libraryProblem);
 
     // Each event: a line on stdout (for the journal), then the handlers.
     monitor->onEvent([&out](const Event& e) {

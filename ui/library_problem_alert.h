@@ -1,7 +1,6 @@
 // Tells the user, once at start, that the controller library could not be
-// loaded: which file is missing and where it belongs. Without the alert that
-// looks exactly like an unplugged enclosure; the device list itself stays as
-// it is ("No devices found").
+// loaded: which file is missing and where it belongs. The device list and the
+// health icon only say that the enclosures cannot be read; this says why.
 #pragma once
 
 #include <string>
