@@ -12,6 +12,8 @@
 #include "backends/library_paths.h"
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
+#include "platform/controls/bundle.h"
+#include "platform/controls/string_format.h"
 #include "platform/devices/udev_device_source.h"
 #include "service/remote_library.h"
 #include "sim/feed/device_feed.h"
@@ -41,6 +43,10 @@ HardwareLibrary hardwareLibraryFor(bool serviceAvailable, bool root) {
 
 namespace {
 
+std::string localized(const char* key) {
+    return platform::Bundle::mainBundle().localizedString(key);
+}
+
 std::shared_ptr<LoadedLibrary> loadLibrary(const std::filesystem::path& path,
                                            std::string& problem) {
     // The loader's own message goes nowhere: the problem is said once, by the caller.
@@ -60,7 +66,9 @@ std::shared_ptr<platform::RunLoopSource> followSimulatedWorld(platform::RunLoop&
         loop.addSource(feed, platform::kCommonModes);
         return feed;
     } catch (const std::exception& e) {
-        std::cerr << "norvik-raid: cannot follow the simulated enclosure: " << e.what() << "\n";
+        std::cerr << "norvik-raid: "
+                  << platform::formatString(localized("SIMULATOR_NOT_FOLLOWED"), {e.what()})
+                  << "\n";
         return nullptr;
     }
 }
@@ -101,20 +109,18 @@ Backends chooseBackends(const BackendRequest& request,
                     // A missing file needs no loader message: only where it belongs.
                     std::error_code ignored;
                     if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
-                        chosen.libraryProblem = "the vendor's controller library is missing";
+                        chosen.libraryProblem = localized("LIBRARY_MISSING");
                     }
-                    chosen.libraryProblem +=
-                        "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
+                    chosen.libraryProblem = platform::formatString(
+                        localized("LIBRARY_BELONGS_AT"),
+                        {chosen.libraryProblem, vendorLibraryPath().string()});
                 }
                 break;
             case HardwareLibrary::Unreachable:
                 // The controller appears at the next rescan once the service is started.
                 chosen.library = std::make_shared<service::RemoteLibrary>();
-                chosen.libraryProblem =
-                    "the controller service norvik-raidd is not on the system bus, and only root "
-                    "may load the vendor's library in process; the vendor's libmv_api.so belongs "
-                    "at " +
-                    vendorLibraryPath().string();
+                chosen.libraryProblem = platform::formatString(
+                    localized("LIBRARY_SERVICE_UNREACHABLE"), {vendorLibraryPath().string()});
                 break;
         }
     }
