@@ -48,15 +48,17 @@ int devicesVerb(std::vector<std::string> args, std::ostream& out, std::ostream& 
     platform::devices::DeviceTree tree;
     const backends::Backends chosen =
         backends::chooseBackends(backends::BackendRequest::fromEnvironment(simulator), loop, tree);
-    if (!chosen.libraryProblem.empty()) {
-        err << "norvik-raid: " << chosen.libraryProblem << "\n";
-    }
+    // The problem is part of the report, in either form: said once.
     const DeviceReport report = reportDevices(tree);
     if (chosen.devices) {
         loop.removeSource(chosen.devices);
     }
     if (json) {
-        out << deviceReportJson(report, chosen.libraryProblem).dump(2) << "\n";
+        // Devices name themselves (a Thunderbolt device does): invalid UTF-8
+        // is replaced, never a reason to print nothing.
+        out << deviceReportJson(report, chosen.libraryProblem)
+                   .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            << "\n";
     } else {
         printDeviceReport(report, chosen.libraryProblem, out);
     }

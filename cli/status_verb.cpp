@@ -6,6 +6,7 @@
 #include "cli/health.h"
 #include "cli/rebuild_history.h"
 #include "cli/status_report.h"
+#include "model/model_clock.h"
 
 namespace cli {
 
@@ -51,12 +52,14 @@ int statusVerb(std::vector<std::string> args, std::ostream& out, std::ostream& e
     BackendSession session(simulator);
     EnclosureReading reading = readEnclosure();
     reading.libraryProblem = session.backends().libraryProblem;
-    RebuildHistory::atDefaultPlace().track(reading, session.loop().clock().now());
+    // The model's clock: the system's, or the one a test moves.
+    const std::string estimateProblem =
+        RebuildHistory::atDefaultPlace().track(reading, modelClock().now());
     const Health health = assess(reading);
 
     switch (format) {
         case Format::Json:
-            out << statusJson(reading, health);
+            out << statusJson(reading, health, estimateProblem);
             break;
         case Format::Nagios:
             out << nagiosLine(reading, health);
