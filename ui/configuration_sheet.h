@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/controls/workspace.h"
 #include "platform/core/object.h"
 #include "ui/device_list.h"
 #include "ui/main_interface.h"
@@ -57,7 +58,7 @@ class ConfigurationSheet : public platform::Object {
 
     // How the success alert opens the desktop's disk tool; the shared
     // workspace unless replaced (tests record the request instead).
-    std::function<void(const std::string& application)> launchApplication;
+    std::function<platform::LaunchOutcome(const std::string& application)> launchApplication;
 
   private:
     // The tag of raidPicker's selected cell (0 without a matrix).

@@ -3,6 +3,7 @@
 #include "platform/controls/application.h"
 #include "platform/controls/modal_response.h"
 #include "ui/configuration_sheet.h"
+#include "ui/disk_tool_alert.h"
 #include "ui/localized.h"
 #include "ui/warning_alert.h"
 
@@ -54,12 +55,13 @@ void ConfigurationSheet::doCreateRAID(const std::string& volumeName, std::int64_
     if (status != library_status::kSuccess) {
         runWarningAlert({"OK"}, localized("ERROR_SETCONFIG_TITLE"),
                         localizedFormat("ERROR_SETCONFIG_BODY", {status}));
-    } else if (runWarningAlert({"DONE", "DISKUTILITY"}, localized("SUCCESS_TITLE"),
-                               localized(type == kLayoutIndividualDisks ? "SUCCESS_INDIVIDUAL_BODY"
-                                                                        : "SUCCESS_BODY")) ==
+    } else if (runInformationalAlert(
+                   {"DONE", "DISKUTILITY"}, localized("SUCCESS_TITLE"),
+                   localized(type == kLayoutIndividualDisks ? "SUCCESS_INDIVIDUAL_BODY"
+                                                            : "SUCCESS_BODY")) ==
                    platform::kAlertSecondButtonReturn &&
                launchApplication) {
-        launchApplication(kDiskUtility);
+        alertUnlessLaunched(launchApplication(kDiskUtility));
     }
     if (configured_) {
         configured_();

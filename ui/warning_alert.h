@@ -12,3 +12,8 @@
 platform::ModalResponse runWarningAlert(std::initializer_list<const char*> buttonKeys,
                                         const std::string& messageText,
                                         const std::string& informativeText);
+
+// The same for news that needs no caution (a change that went well).
+platform::ModalResponse runInformationalAlert(std::initializer_list<const char*> buttonKeys,
+                                              const std::string& messageText,
+                                              const std::string& informativeText);
