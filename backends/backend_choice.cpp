@@ -52,9 +52,18 @@ std::shared_ptr<LoadedLibrary> loadLibrary(const std::filesystem::path& path,
     // The loader's own message goes nowhere: the problem is said once, by the caller.
     std::ostringstream quiet;
     auto library = std::make_shared<LoadedLibrary>(path, quiet);
-    if (!library->isLoaded()) {
-        problem = library->loadError();
+    if (library->isLoaded()) {
+        return library;
     }
+    std::string missing;
+    for (const std::string& name : library->missingFunctions()) {
+        missing += (missing.empty() ? "" : ", ") + name;
+    }
+    problem = missing.empty()
+                  ? platform::formatString(localized("LIBRARY_CANNOT_LOAD"),
+                                           {library->path().string(), library->loaderMessage()})
+                  : platform::formatString(localized("LIBRARY_LACKS"),
+                                           {library->path().string(), missing});
     return library;
 }
 

@@ -6,17 +6,6 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/controls/bundle.h"
-#include "platform/controls/string_format.h"
-
-namespace {
-
-std::string localized(const char* key) {
-    return platform::Bundle::mainBundle().localizedString(key);
-}
-
-}  // namespace
-
 struct LoadedLibrary::Symbols {
     decltype(&::MV_API_Initialize) MV_API_Initialize = nullptr;
     decltype(&::MV_API_RescanAdapter) MV_API_RescanAdapter = nullptr;
@@ -80,26 +69,26 @@ LoadedLibrary::LoadedLibrary(std::filesystem::path path, std::ostream& report) {
     handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = dlerror();
-        error_ = platform::formatString(localized("LIBRARY_CANNOT_LOAD"),
-                                        {path_.string(), why ? why : "?"});
+        loaderMessage_ = why ? why : "unknown error";
+        error_ = "cannot load the controller library " + path_.string() + ": " + loaderMessage_;
     } else {
         auto symbols = std::make_unique<Symbols>();
         const std::vector<std::string> missing = symbols->resolve(handle_);
         if (missing.empty()) {
             symbols_ = std::move(symbols);
         } else {
-            std::string names;
-            for (const std::string& name : missing) {
-                names += (names.empty() ? "" : ", ") + name;
+            error_ = "the controller library " + path_.string() + " lacks ";
+            for (std::size_t i = 0; i < missing.size(); ++i) {
+                error_ += (i == 0 ? "" : ", ") + missing[i];
             }
-            error_ = platform::formatString(localized("LIBRARY_LACKS"), {path_.string(), names});
+            missing_ = missing;
             dlclose(handle_);
             handle_ = nullptr;
         }
     }
     if (!error_.empty()) {
-        report << "norvik-raid-utility: "
-               << platform::formatString(localized("LIBRARY_NO_CONTROLLER"), {error_}) << std::endl;
+        report << "norvik-raid-utility: " << error_ << "; no controller can be reached"
+               << std::endl;
     }
 }
 
