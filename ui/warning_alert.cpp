@@ -17,3 +17,17 @@ platform::ModalResponse runWarningAlert(std::initializer_list<const char*> butto
     platform::Application::sharedApplication().activateIgnoringOtherApps(true);
     return alert->runModal();
 }
+
+bool confirmChange(const ChangeWarnings& warnings) {
+    for (const ChangeWarning& warning : warnings) {
+        if (runWarningAlert({"CANCEL", warning.goOnButton}, warning.message.text(),
+                            warning.information.text()) != platform::kAlertSecondButtonReturn) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void showRefusal(const ChangeRefusal& refusal) {
+    runWarningAlert({"OK"}, refusal.message.text(), refusal.information.text());
+}
