@@ -3,6 +3,9 @@
 // and says how to get the right, and a terminal gets polkit's text agent.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -193,19 +196,76 @@ TEST_F(CommandLineOverService, PolkitIsAskedOnceBeforeAnyChangeAndMayAskThePerso
     EXPECT_THAT(log, HasSubstr("\"org.norvik.RAIDUtility1.configure\" {} 1 \"\""));
 }
 
-TEST_F(CommandLineOverService, ATerminalGetsTheTextAgentRegisteredForThisProcess) {
+// norvik-raid itself on a terminal of its own (a pseudo-terminal that is its
+// controlling terminal), answering its questions there.
+struct TerminalRun {
+    pid_t pid = -1;
+    int status = -1;
+    std::string screen;
+};
+
+TerminalRun onTerminal(const std::vector<std::string>& args, const std::string& typed) {
+    std::vector<std::string> words = {NORVIK_RAID};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    TerminalRun run;
+    int master = -1;
+    run.pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+    if (run.pid == 0) {
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    if (run.pid < 0) {
+        return run;
+    }
+    // The terminal keeps what is typed until the program reads it.
+    (void)!::write(master, typed.data(), typed.size());
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kBound;
+    char buffer[4096];
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, 100) <= 0) {
+            continue;
+        }
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;  // the program has ended and closed the terminal
+        }
+        run.screen.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(master);
+    int status = 0;
+    if (::waitpid(run.pid, &status, 0) == run.pid && WIFEXITED(status)) {
+        run.status = WEXITSTATUS(status);
+    }
+    return run;
+}
+
+TEST_F(CommandLineOverService, ATerminalGetsTheTextAgentRegisteredForTheProgram) {
     if (::access(cli::TextAuthenticationAgent::kProgram, X_OK) != 0) {
         GTEST_SKIP() << "pkttyagent is not installed";
     }
     polkit.allowConfiguring(true);
-    ASSERT_EQ(talk({"rebuild"}, true, "yes\nyes\n").status, 0);
+    const std::string before = contents(world.file());
+    const TerminalRun run = onTerminal({"rebuild"}, "yes\nyes\n");
+    EXPECT_EQ(run.status, 0) << run.screen;
+    EXPECT_THAT(run.screen, HasSubstr("Type yes to go on: "));
+    EXPECT_NE(contents(world.file()), before);
     const std::string log = polkit.log();
-    EXPECT_THAT(log, HasSubstr("RegisterAuthenticationAgent"));
-    EXPECT_THAT(log, HasSubstr(std::to_string(::getpid()))) << log;
+    const auto registered = log.find("RegisterAuthenticationAgent");
+    ASSERT_NE(registered, std::string::npos) << log;
+    EXPECT_THAT(log.substr(registered), HasSubstr(std::to_string(run.pid))) << log;
+    EXPECT_LT(registered, log.find("CheckAuthorization")) << "the agent comes first";
+}
 
-    const auto before = polkit.log().size();
-    ASSERT_EQ(talk({"cancel-rebuild", "--yes"}, false, "").status, 0);
-    EXPECT_THAT(polkit.log().substr(before), ::testing::Not(HasSubstr("RegisterAuthentication")));
+TEST_F(CommandLineOverService, WithoutATerminalNoAgentIsStarted) {
+    polkit.allowConfiguring(true);
+    ASSERT_EQ(talk({"rebuild", "--yes"}, false, "").status, 0);
+    EXPECT_THAT(polkit.log(), ::testing::Not(HasSubstr("RegisterAuthenticationAgent")));
 }
 
 }  // namespace
