@@ -221,12 +221,6 @@ const Layout& layoutNamed(const std::optional<std::string>& word) {
     throw UsageError(text("CLI_BAD_LAYOUT", {*word}));
 }
 
-void checkNoLayout(const ChangeOptions& options) {
-    if (options.layout) {
-        throw UsageError(text("CLI_UNEXPECTED_ARGUMENT", {*options.layout}));
-    }
-}
-
 }  // namespace
 
 int configureVerb(const ChangeOptions& options, const GlobalOptions& global, Console& console) {
@@ -274,7 +268,6 @@ int configureVerb(const ChangeOptions& options, const GlobalOptions& global, Con
 }
 
 int rebuildVerb(const ChangeOptions& options, const GlobalOptions& global, Console& console) {
-    checkNoLayout(options);
     return ChangeRun("rebuild", options, console)
         .run(global, [&](const std::shared_ptr<MarvellController>& controller) {
             const MarvellController& c = *controller;
@@ -321,7 +314,6 @@ int rebuildVerb(const ChangeOptions& options, const GlobalOptions& global, Conso
 }
 
 int cancelRebuildVerb(const ChangeOptions& options, const GlobalOptions& global, Console& console) {
-    checkNoLayout(options);
     return ChangeRun("cancel-rebuild", options, console)
         .run(global, [&](const std::shared_ptr<MarvellController>& controller) {
             const MarvellController& c = *controller;
