@@ -20,7 +20,7 @@ namespace cli {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 // Exit statuses of the changing verbs.
 constexpr int kDone = 0;
