@@ -15,6 +15,7 @@
 #include "platform/controls/bundle.h"
 #include "platform/controls/string_format.h"
 #include "platform/devices/udev_device_source.h"
+#include "service/bus_names.h"
 #include "service/remote_library.h"
 #include "sim/feed/device_feed.h"
 #include "sim/world_location.h"
@@ -135,6 +136,42 @@ Backends chooseBackends(const BackendRequest& request,
     }
     bindControllerLibrary(chosen.library);
     return chosen;
+}
+
+namespace {
+
+service::RemoteLibrary* remoteLibrary(const Backends& chosen) {
+    return dynamic_cast<service::RemoteLibrary*>(chosen.library.get());
+}
+
+}  // namespace
+
+bool changesNeedAuthorization(const Backends& chosen) {
+    return remoteLibrary(chosen) != nullptr;
+}
+
+std::optional<std::string> authorizeChanges(const Backends& chosen) {
+    service::RemoteLibrary* remote = remoteLibrary(chosen);
+    if (!remote) {
+        return std::nullopt;
+    }
+    try {
+        remote->authorizeChanges();
+    } catch (const service::RemoteLibraryError& e) {
+        if (e.name() == SD_BUS_ERROR_ACCESS_DENIED) {
+            return remote->refusal();
+        }
+    }
+    return std::nullopt;
+}
+
+std::string changeAuthorizationAction() {
+    return service::kConfigureAction;
+}
+
+std::string changeRefusal(const Backends& chosen) {
+    const service::RemoteLibrary* remote = remoteLibrary(chosen);
+    return remote ? remote->refusal() : std::string();
 }
 
 }  // namespace backends

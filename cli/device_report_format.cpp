@@ -5,16 +5,11 @@
 #include <ostream>
 #include <string_view>
 
+#include "cli/texts.h"
 #include "model/utf8.h"
-#include "platform/controls/bundle.h"
-#include "platform/controls/string_format.h"
 
 namespace cli {
 namespace {
-
-std::string localized(const char* key) {
-    return platform::Bundle::mainBundle().localizedString(key);
-}
 
 // Whatever a device calls itself reaches the terminal only as text: control
 // characters (C0, DEL, C1), bytes that are not UTF-8 and backslashes are
@@ -59,7 +54,7 @@ std::string terminalSafe(std::string_view text) {
 
 // A line of the string table filled with the report's values, made safe as a whole.
 std::string shown(const char* key, std::initializer_list<platform::FormatArg> args) {
-    return terminalSafe(platform::formatString(localized(key), args));
+    return terminalSafe(text(key, args));
 }
 
 std::string hex(std::uint16_t id) {
@@ -74,7 +69,7 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
 }
 
 std::string orUnknown(const std::optional<std::string>& value) {
-    return value && !value->empty() ? *value : localized("DEVICES_UNKNOWN");
+    return value && !value->empty() ? *value : text("DEVICES_UNKNOWN");
 }
 
 std::string thunderboltName(const ThunderboltDevice& device) {
@@ -82,7 +77,7 @@ std::string thunderboltName(const ThunderboltDevice& device) {
     if (!device.deviceName.empty()) {
         name += (name.empty() ? "" : " ") + device.deviceName;
     }
-    return name.empty() ? localized("DEVICES_UNNAMED") : name;
+    return name.empty() ? text("DEVICES_UNNAMED") : name;
 }
 
 }  // namespace
@@ -130,17 +125,17 @@ void printDeviceReport(const DeviceReport& report,
                        const std::string& libraryProblem,
                        std::ostream& out) {
     if (report.enclosures.empty()) {
-        out << localized("STATUS_NO_ENCLOSURE") << "\n";
+        out << text("STATUS_NO_ENCLOSURE") << "\n";
     }
     for (const Enclosure& enclosure : report.enclosures) {
         out << shown(
                    "DEVICES_ENCLOSURE",
                    {orUnknown(enclosure.pciSlot), hex(enclosure.vendorId), hex(enclosure.deviceId),
                     hex(enclosure.subsystemVendorId), hex(enclosure.subsystemId),
-                    enclosure.driver.value_or(localized("DEVICES_NO_DRIVER"))})
+                    enclosure.driver.value_or(text("DEVICES_NO_DRIVER"))})
             << "\n  ";
         if (!enclosure.thunderbolt) {
-            out << localized("DEVICES_THUNDERBOLT_UNKNOWN") << "\n";
+            out << text("DEVICES_THUNDERBOLT_UNKNOWN") << "\n";
         } else {
             out << shown(enclosure.thunderbolt->authorized ? "DEVICES_THUNDERBOLT_AUTHORIZED"
                                                            : "DEVICES_THUNDERBOLT_WAITING",
@@ -148,13 +143,12 @@ void printDeviceReport(const DeviceReport& report,
                 << "\n";
         }
         if (enclosure.disks.empty()) {
-            out << "  " << localized("DEVICES_NO_DISKS") << "\n";
+            out << "  " << text("DEVICES_NO_DISKS") << "\n";
         }
         for (const EnclosureDisk& disk : enclosure.disks) {
-            const std::string size = disk.sizeBytes
-                                         ? platform::formatString(localized("DEVICES_DISK_BYTES"),
-                                                                  {std::to_string(*disk.sizeBytes)})
-                                         : localized("DEVICES_DISK_SIZE_UNKNOWN");
+            const std::string size =
+                disk.sizeBytes ? text("DEVICES_DISK_BYTES", {std::to_string(*disk.sizeBytes)})
+                               : text("DEVICES_DISK_SIZE_UNKNOWN");
             out << "  "
                 << shown("DEVICES_DISK",
                          {disk.name, orUnknown(disk.model), orUnknown(disk.serial), size})
@@ -162,13 +156,13 @@ void printDeviceReport(const DeviceReport& report,
         }
     }
     if (!report.unauthorizedThunderbolt.empty()) {
-        out << "\n" << localized("DEVICES_WAITING") << "\n";
+        out << "\n" << text("DEVICES_WAITING") << "\n";
         for (const ThunderboltDevice& device : report.unauthorizedThunderbolt) {
             out << "  "
                 << shown("DEVICES_WAITING_DEVICE", {thunderboltName(device), device.uniqueId})
                 << "\n";
         }
-        out << localized("DEVICES_AUTHORIZE_HINT") << "\n";
+        out << text("DEVICES_AUTHORIZE_HINT") << "\n";
     }
     if (!libraryProblem.empty()) {
         out << "\n" << shown("DEVICES_LIBRARY_PROBLEM", {libraryProblem}) << "\n";

@@ -9,9 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/atomic_file.h"
+#include "cli/texts.h"
 #include "model/rebuild_estimate.h"
-#include "platform/controls/bundle.h"
-#include "platform/controls/string_format.h"
 
 namespace cli {
 
@@ -24,10 +23,6 @@ constexpr const char* kFileName = "rebuild-progress.json";
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
-}
-
-std::string localized(const char* key) {
-    return platform::Bundle::mainBundle().localizedString(key);
 }
 
 std::string keyOf(int adapter, const VolumeReading& v) {
@@ -120,7 +115,7 @@ std::string RebuildHistory::currentBootId() {
 std::string RebuildHistory::track(EnclosureReading& reading, platform::TimePoint now) {
     const bool rebuilding = anyRebuild(reading);
     if (!file_) {
-        return rebuilding ? localized("REBUILD_ESTIMATE_NO_PLACE") : std::string();
+        return rebuilding ? text("REBUILD_ESTIMATE_NO_PLACE") : std::string();
     }
     const json stored = loadVolumes(*file_, bootId_);
     json kept = json::object();
@@ -166,7 +161,7 @@ std::string RebuildHistory::track(EnclosureReading& reading, platform::TimePoint
     if (problem.empty() || !rebuilding) {
         return {};
     }
-    return platform::formatString(localized("REBUILD_ESTIMATE_NOT_KEPT"), {problem});
+    return text("REBUILD_ESTIMATE_NOT_KEPT", {problem});
 }
 
 }  // namespace cli

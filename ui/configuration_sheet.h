@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "model/volume_configuration.h"
 #include "platform/controls/workspace.h"
 #include "platform/core/object.h"
 #include "ui/device_list.h"
@@ -20,9 +21,9 @@ class ConfigurationSheet : public platform::Object {
 
   public:
     // Layout codes: the tags of raidPicker's cells.
-    static constexpr int kLayoutRAID0 = 1;
-    static constexpr int kLayoutRAID1 = 2;
-    static constexpr int kLayoutIndividualDisks = 3;
+    static constexpr int kLayoutRAID0 = VolumeConfiguration::kLayoutRAID0;
+    static constexpr int kLayoutRAID1 = VolumeConfiguration::kLayoutRAID1;
+    static constexpr int kLayoutIndividualDisks = VolumeConfiguration::kLayoutIndividualDisks;
 
     static constexpr std::int64_t kNameMaxLength = 15;
 

@@ -34,3 +34,17 @@ platform::ModalResponse runInformationalAlert(std::initializer_list<const char*>
                                               const std::string& informativeText) {
     return runAlert(platform::AlertStyle::Informational, buttonKeys, messageText, informativeText);
 }
+
+bool confirmChange(const ChangeWarnings& warnings) {
+    for (const ChangeWarning& warning : warnings) {
+        if (runWarningAlert({"CANCEL", warning.goOnButton}, warning.message.text(),
+                            warning.information.text()) != platform::kAlertSecondButtonReturn) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void showRefusal(const ChangeRefusal& refusal) {
+    runWarningAlert({"OK"}, refusal.message.text(), refusal.information.text());
+}

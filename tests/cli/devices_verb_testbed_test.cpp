@@ -150,7 +150,8 @@ TEST_F(DevicesVerbTest, HelpAndMistypedCommandLines) {
         const Outcome r = run(args);
         EXPECT_EQ(r.status, cli::kUsageError) << args[1];
         EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("unexpected '" + args[1] + "'"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("“" + args[1] + "”"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Usage: norvik-raid devices"), std::string::npos) << r.err;
     }
 }
 

@@ -273,17 +273,6 @@ TEST_F(Configuration, NameAndLayoutAreReadAfterTheWarnings) {
     EXPECT_EQ(createdName(), "DEFAULTNAME");
 }
 
-TEST_F(Configuration, ABlankNameIsUsedAsTyped) {
-    launchWith(2);
-    openSheetWith(AppDelegate::kLayoutRAID0);
-    h.ui.name->setStringValue("   ");
-    h.alerts->answer(kSecond);
-    h.alerts->answer(kSecond);
-    h.alerts->answer(kFirst);
-    h.ui.configNowButton->performClick();
-    EXPECT_EQ(createdName(), "   ");
-}
-
 TEST_F(Configuration, AFailureShowsTheStatusAndStillRefreshes) {
     launchWith(2);
     openSheetWith(AppDelegate::kLayoutRAID0);
