@@ -12,7 +12,10 @@
 #include "backends/library_paths.h"
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
+#include "platform/controls/bundle.h"
+#include "platform/controls/string_format.h"
 #include "platform/devices/udev_device_source.h"
+#include "service/bus_names.h"
 #include "service/remote_library.h"
 #include "sim/feed/device_feed.h"
 #include "sim/world_location.h"
@@ -41,14 +44,27 @@ HardwareLibrary hardwareLibraryFor(bool serviceAvailable, bool root) {
 
 namespace {
 
+std::string localized(const char* key) {
+    return platform::Bundle::mainBundle().localizedString(key);
+}
+
 std::shared_ptr<LoadedLibrary> loadLibrary(const std::filesystem::path& path,
                                            std::string& problem) {
     // The loader's own message goes nowhere: the problem is said once, by the caller.
     std::ostringstream quiet;
     auto library = std::make_shared<LoadedLibrary>(path, quiet);
-    if (!library->isLoaded()) {
-        problem = library->loadError();
+    if (library->isLoaded()) {
+        return library;
     }
+    std::string missing;
+    for (const std::string& name : library->missingFunctions()) {
+        missing += (missing.empty() ? "" : ", ") + name;
+    }
+    problem = missing.empty()
+                  ? platform::formatString(localized("LIBRARY_CANNOT_LOAD"),
+                                           {library->path().string(), library->loaderMessage()})
+                  : platform::formatString(localized("LIBRARY_LACKS"),
+                                           {library->path().string(), missing});
     return library;
 }
 
@@ -60,7 +76,9 @@ std::shared_ptr<platform::RunLoopSource> followSimulatedWorld(platform::RunLoop&
         loop.addSource(feed, platform::kCommonModes);
         return feed;
     } catch (const std::exception& e) {
-        std::cerr << "norvik-raid: cannot follow the simulated enclosure: " << e.what() << "\n";
+        std::cerr << "norvik-raid: "
+                  << platform::formatString(localized("SIMULATOR_NOT_FOLLOWED"), {e.what()})
+                  << "\n";
         return nullptr;
     }
 }
@@ -101,25 +119,59 @@ Backends chooseBackends(const BackendRequest& request,
                     // A missing file needs no loader message: only where it belongs.
                     std::error_code ignored;
                     if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
-                        chosen.libraryProblem = "the vendor's controller library is missing";
+                        chosen.libraryProblem = localized("LIBRARY_MISSING");
                     }
-                    chosen.libraryProblem +=
-                        "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
+                    chosen.libraryProblem = platform::formatString(
+                        localized("LIBRARY_BELONGS_AT"),
+                        {chosen.libraryProblem, vendorLibraryPath().string()});
                 }
                 break;
             case HardwareLibrary::Unreachable:
                 // The controller appears at the next rescan once the service is started.
                 chosen.library = std::make_shared<service::RemoteLibrary>();
-                chosen.libraryProblem =
-                    "the controller service norvik-raidd is not on the system bus, and only root "
-                    "may load the vendor's library in process; the vendor's libmv_api.so belongs "
-                    "at " +
-                    vendorLibraryPath().string();
+                chosen.libraryProblem = platform::formatString(
+                    localized("LIBRARY_SERVICE_UNREACHABLE"), {vendorLibraryPath().string()});
                 break;
         }
     }
     bindControllerLibrary(chosen.library);
     return chosen;
+}
+
+namespace {
+
+service::RemoteLibrary* remoteLibrary(const Backends& chosen) {
+    return dynamic_cast<service::RemoteLibrary*>(chosen.library.get());
+}
+
+}  // namespace
+
+bool changesNeedAuthorization(const Backends& chosen) {
+    return remoteLibrary(chosen) != nullptr;
+}
+
+std::optional<std::string> authorizeChanges(const Backends& chosen) {
+    service::RemoteLibrary* remote = remoteLibrary(chosen);
+    if (!remote) {
+        return std::nullopt;
+    }
+    try {
+        remote->authorizeChanges();
+    } catch (const service::RemoteLibraryError& e) {
+        if (e.name() == SD_BUS_ERROR_ACCESS_DENIED) {
+            return remote->refusal();
+        }
+    }
+    return std::nullopt;
+}
+
+std::string changeAuthorizationAction() {
+    return service::kConfigureAction;
+}
+
+std::string changeRefusal(const Backends& chosen) {
+    const service::RemoteLibrary* remote = remoteLibrary(chosen);
+    return remote ? remote->refusal() : std::string();
 }
 
 }  // namespace backends

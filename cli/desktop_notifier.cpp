@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/notification_text.h"
+#include "cli/texts.h"
 #include "platform/controls/bundle.h"
 
 namespace cli {
@@ -79,8 +80,7 @@ bool DesktopNotifier::connect() {
     const int r = sd_bus_open_user(&bus_);
     if (r < 0) {
         bus_ = nullptr;
-        err_ << "norvik-raid monitor: no session bus for notifications: " << std::strerror(-r)
-             << "\n";
+        err_ << "norvik-raid monitor: " << text("CLI_NO_SESSION_BUS", {std::strerror(-r)}) << "\n";
         return false;
     }
     return true;
@@ -103,8 +103,10 @@ void DesktopNotifier::notify(const Event& event) {
     sd_bus_error error = SD_BUS_ERROR_NULL;
     const int r = sendNotify(bus_, notificationFor(event), replaces, &id, &error);
     if (r < 0) {
-        err_ << "norvik-raid monitor: the notification was not shown: "
-             << (error.message ? error.message : std::strerror(-r)) << "\n";
+        err_ << "norvik-raid monitor: "
+             << text("CLI_NOTIFICATION_NOT_SHOWN",
+                     {error.message ? error.message : std::strerror(-r)})
+             << "\n";
         sd_bus_error_free(&error);
         forget();  // a fresh connection next time
         return;

@@ -1,10 +1,20 @@
 #include "cli/device_report_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <string_view>
+
+#include "cli/texts.h"
+#include "platform/text/printable.h"
 
 namespace cli {
 namespace {
+
+// A line of the string table filled with the report's values, made safe as a whole.
+std::string shown(const char* key, std::initializer_list<platform::FormatArg> args) {
+    return platform::printable(text(key, args));
+}
 
 std::string hex(std::uint16_t id) {
     char text[8];
@@ -18,7 +28,7 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
 }
 
 std::string orUnknown(const std::optional<std::string>& value) {
-    return value && !value->empty() ? *value : "unknown";
+    return value && !value->empty() ? *value : text("DEVICES_UNKNOWN");
 }
 
 std::string thunderboltName(const ThunderboltDevice& device) {
@@ -26,7 +36,7 @@ std::string thunderboltName(const ThunderboltDevice& device) {
     if (!device.deviceName.empty()) {
         name += (name.empty() ? "" : " ") + device.deviceName;
     }
-    return name.empty() ? "unnamed device" : name;
+    return name.empty() ? text("DEVICES_UNNAMED") : name;
 }
 
 }  // namespace
@@ -74,41 +84,47 @@ void printDeviceReport(const DeviceReport& report,
                        const std::string& libraryProblem,
                        std::ostream& out) {
     if (report.enclosures.empty()) {
-        out << "No enclosure found.\n";
+        out << text("STATUS_NO_ENCLOSURE") << "\n";
     }
     for (const Enclosure& enclosure : report.enclosures) {
-        out << "Enclosure at PCI " << orUnknown(enclosure.pciSlot) << ": "
-            << hex(enclosure.vendorId) << ":" << hex(enclosure.deviceId) << ", subsystem "
-            << hex(enclosure.subsystemVendorId) << ":" << hex(enclosure.subsystemId) << ", driver "
-            << (enclosure.driver ? *enclosure.driver : "none") << "\n";
-        out << "  Thunderbolt: ";
-        if (enclosure.thunderbolt) {
-            out << thunderboltName(*enclosure.thunderbolt)
-                << (enclosure.thunderbolt->authorized ? " (authorized)" : " (not authorized)")
-                << "\n";
+        out << shown(
+                   "DEVICES_ENCLOSURE",
+                   {orUnknown(enclosure.pciSlot), hex(enclosure.vendorId), hex(enclosure.deviceId),
+                    hex(enclosure.subsystemVendorId), hex(enclosure.subsystemId),
+                    enclosure.driver.value_or(text("DEVICES_NO_DRIVER"))})
+            << "\n  ";
+        if (!enclosure.thunderbolt) {
+            out << text("DEVICES_THUNDERBOLT_UNKNOWN") << "\n";
         } else {
-            out << "cannot be told\n";
+            out << shown(enclosure.thunderbolt->authorized ? "DEVICES_THUNDERBOLT_AUTHORIZED"
+                                                           : "DEVICES_THUNDERBOLT_WAITING",
+                         {thunderboltName(*enclosure.thunderbolt)})
+                << "\n";
         }
         if (enclosure.disks.empty()) {
-            out << "  No disks\n";
+            out << "  " << text("DEVICES_NO_DISKS") << "\n";
         }
         for (const EnclosureDisk& disk : enclosure.disks) {
-            out << "  Disk " << disk.name << ": " << orUnknown(disk.model) << ", serial "
-                << orUnknown(disk.serial) << ", "
-                << (disk.sizeBytes ? std::to_string(*disk.sizeBytes) + " bytes" : "size unknown")
+            const std::string size =
+                disk.sizeBytes ? text("DEVICES_DISK_BYTES", {std::to_string(*disk.sizeBytes)})
+                               : text("DEVICES_DISK_SIZE_UNKNOWN");
+            out << "  "
+                << shown("DEVICES_DISK",
+                         {disk.name, orUnknown(disk.model), orUnknown(disk.serial), size})
                 << "\n";
         }
     }
     if (!report.unauthorizedThunderbolt.empty()) {
-        out << "\nThunderbolt devices waiting for authorization:\n";
+        out << "\n" << text("DEVICES_WAITING") << "\n";
         for (const ThunderboltDevice& device : report.unauthorizedThunderbolt) {
-            out << "  " << thunderboltName(device) << " (" << device.uniqueId << ")\n";
+            out << "  "
+                << shown("DEVICES_WAITING_DEVICE", {thunderboltName(device), device.uniqueId})
+                << "\n";
         }
-        out << "Authorize a device in the desktop's Thunderbolt settings, or with\n"
-               "  boltctl authorize <unique id>\n";
+        out << text("DEVICES_AUTHORIZE_HINT") << "\n";
     }
     if (!libraryProblem.empty()) {
-        out << "\nController library: " << libraryProblem << "\n";
+        out << "\n" << shown("DEVICES_LIBRARY_PROBLEM", {libraryProblem}) << "\n";
     }
 }
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/enclosure_watcher.h"
+#include "cli/enclosure_reading.h"
 #include "cli/health.h"
 #include "cli/monitor_events.h"
 #include "cli/rebuild_tracker.h"
-#include "model/enclosure_reading.h"
 #include "model/health_verdict.h"
 #include "platform/core/object.h"
 #include "platform/runloop/run_loop.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "model/enclosure_reading.h"
+#include "cli/enclosure_reading.h"
 
 namespace cli {
 

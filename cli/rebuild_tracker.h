@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "model/enclosure_reading.h"
+#include "cli/enclosure_reading.h"
 #include "model/rebuild_estimate.h"
 #include "platform/runloop/clock.h"
 

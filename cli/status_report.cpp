@@ -172,7 +172,9 @@ std::string statusText(const EnclosureReading& reading, const Verdict& verdict) 
     return out.str();
 }
 
-std::string statusJson(const EnclosureReading& reading, const Verdict& verdict) {
+std::string statusJson(const EnclosureReading& reading,
+                       const Verdict& verdict,
+                       const std::string& rebuildEstimateProblem) {
     using nlohmann::ordered_json;
     const auto orNull = [](const auto& value) {
         return value ? ordered_json(*value) : ordered_json(nullptr);
@@ -182,6 +184,9 @@ std::string statusJson(const EnclosureReading& reading, const Verdict& verdict) 
     root["state"] = healthKeyword(verdict.health);
     root["problem"] = reading.libraryProblem.empty() ? ordered_json(nullptr)
                                                      : ordered_json(reading.libraryProblem);
+    root["rebuild_estimate_problem"] = rebuildEstimateProblem.empty()
+                                           ? ordered_json(nullptr)
+                                           : ordered_json(rebuildEstimateProblem);
     root["controller_list_read"] = reading.controllersRead;
     root["controllers"] = ordered_json::array();
     for (std::size_t i = 0; i < reading.controllers.size(); ++i) {

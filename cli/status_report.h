@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "model/enclosure_reading.h"
+#include "cli/enclosure_reading.h"
 #include "model/health_verdict.h"
 
 namespace cli {
@@ -14,8 +14,11 @@ namespace cli {
 // Texts from the string table, in the user's language.
 std::string statusText(const EnclosureReading& reading, const Verdict& verdict);
 
-// The JSON object documented in the README and the manual (output_version 1).
-std::string statusJson(const EnclosureReading& reading, const Verdict& verdict);
+// The JSON object documented in the README and the manual (output_version 1);
+// `rebuildEstimateProblem`: empty, or why the time left cannot be learned.
+std::string statusJson(const EnclosureReading& reading,
+                       const Verdict& verdict,
+                       const std::string& rebuildEstimateProblem = {});
 
 // "NORVIK RAID <STATUS> - <summary> | <perfdata>", always English and on one line.
 std::string nagiosLine(const EnclosureReading& reading, const Verdict& verdict);

@@ -6,6 +6,8 @@
 #include "cli/health.h"
 #include "cli/rebuild_history.h"
 #include "cli/status_report.h"
+#include "cli/texts.h"
+#include "model/model_clock.h"
 
 namespace cli {
 
@@ -13,51 +15,29 @@ namespace {
 
 enum class Format { Text, Json, Nagios };
 
-const char* const kUsage =
-    "Usage: norvik-raid status [--json | --nagios] [--simulator]\n"
-    "\n"
-    "Reads every enclosure once and reports its volumes and disks.\n"
-    "  --json       one JSON object (output_version 1)\n"
-    "  --nagios     one monitoring-plugin line with performance data\n"
-    "  --simulator  read the simulated enclosure\n"
-    "\n"
-    "Exit status: 0 all volumes healthy, 1 a rebuild running, 2 a volume degraded or\n"
-    "offline or a disk failed, 3 unknown (no enclosure, something that could not be\n"
-    "read, or a mistyped command).\n";
-
 }  // namespace
 
-int statusVerb(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
-    const bool simulator = backends::takeSimulatorFlag(args);
-    Format format = Format::Text;
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << kUsage;
-            return 0;
-        }
-        const Format wanted = arg == "--json"     ? Format::Json
-                              : arg == "--nagios" ? Format::Nagios
-                                                  : Format::Text;
-        if (wanted == Format::Text || (format != Format::Text && format != wanted)) {
-            err << "norvik-raid status: "
-                << (wanted == Format::Text ? "unknown option '" + arg + "'"
-                                           : std::string("--json and --nagios exclude each other"))
-                << "\n"
-                << kUsage;
-            return kMonitoringUsageError;
-        }
-        format = wanted;
+int statusVerb(const StatusOptions& options, const GlobalOptions& global, Console& console) {
+    if (options.json && options.nagios) {
+        throw UsageError(text("CLI_EXCLUSIVE", {"--json", "--nagios"}));
     }
+    const Format format = options.json     ? Format::Json
+                          : options.nagios ? Format::Nagios
+                                           : Format::Text;
+    const bool simulator = global.simulator;
+    std::ostream& out = console.out;
 
     BackendSession session(simulator);
     EnclosureReading reading = readEnclosure();
     reading.libraryProblem = session.backends().libraryProblem;
-    RebuildHistory::atDefaultPlace().track(reading, session.loop().clock().now());
+    // The model's clock: the system's, or the one a test moves.
+    const std::string estimateProblem =
+        RebuildHistory::atDefaultPlace().track(reading, modelClock().now());
     const Verdict verdict = judgeEnclosure(reading);
 
     switch (format) {
         case Format::Json:
-            out << statusJson(reading, verdict);
+            out << statusJson(reading, verdict, estimateProblem);
             break;
         case Format::Nagios:
             out << nagiosLine(reading, verdict);

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "model/enclosure_reading.h"
+#include "cli/enclosure_reading.h"
 
 namespace cli {
 

@@ -42,20 +42,20 @@ struct VolumeReading {
 
 struct ControllerReading {
     int adapter = 0;
+    std::vector<VolumeReading> volumes;
+    std::vector<DiskReading> disks;  // every disk, members included
     // Whether the RAID set and disk walks reached their end; a walk that
     // stopped keeps what it had listed.
     bool volumesRead = true;
     bool disksRead = true;
-    std::vector<VolumeReading> volumes;
-    std::vector<DiskReading> disks;  // every disk, members included
 };
 
 struct EnclosureReading {
     // Empty, or why the controller library could not be used at all.
     std::string libraryProblem;
+    std::vector<ControllerReading> controllers;
     // False when the adapter count or an adapter's record could not be read.
     bool controllersRead = true;
-    std::vector<ControllerReading> controllers;
 };
 
 // Walks every controller the bound controller library lists and reads it.

@@ -69,8 +69,8 @@ LoadedLibrary::LoadedLibrary(std::filesystem::path path, std::ostream& report) {
     handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = dlerror();
-        error_ = "cannot load the controller library " + path_.string() + ": " +
-                 (why ? why : "unknown error");
+        loaderMessage_ = why ? why : "unknown error";
+        error_ = "cannot load the controller library " + path_.string() + ": " + loaderMessage_;
     } else {
         auto symbols = std::make_unique<Symbols>();
         const std::vector<std::string> missing = symbols->resolve(handle_);
@@ -81,6 +81,7 @@ LoadedLibrary::LoadedLibrary(std::filesystem::path path, std::ostream& report) {
             for (std::size_t i = 0; i < missing.size(); ++i) {
                 error_ += (i == 0 ? "" : ", ") + missing[i];
             }
+            missing_ = missing;
             dlclose(handle_);
             handle_ = nullptr;
         }

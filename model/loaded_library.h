@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/controller_library.h"
 
@@ -23,8 +24,12 @@ class LoadedLibrary final : public ControllerLibrary {
 
     const std::filesystem::path& path() const { return path_; }
     bool isLoaded() const;
-    // Why loading failed; empty when loaded.
+    // Why loading failed, in English for logs; empty when loaded.
     const std::string& loadError() const { return error_; }
+    // The parts of that failure, for the user's own words: the loader's
+    // message when the file would not load, or the functions the file lacks.
+    const std::string& loaderMessage() const { return loaderMessage_; }
+    const std::vector<std::string>& missingFunctions() const { return missing_; }
 
     MV_U8 MV_API_Initialize() override;
     MV_U8 MV_API_RescanAdapter() override;
@@ -51,6 +56,8 @@ class LoadedLibrary final : public ControllerLibrary {
 
     std::filesystem::path path_;
     std::string error_;
+    std::string loaderMessage_;
+    std::vector<std::string> missing_;
     void* handle_ = nullptr;
     std::unique_ptr<Symbols> symbols_;
 };

@@ -166,6 +166,12 @@ int controlBackgroundActivity(LibraryHost& host, sd_bus_message* call) {
     authorize(call);
     return replyStatus(call, host.controlBackgroundActivity(adapter, ld, code));
 }
+// Asks polkit once, before a series of changes, so that a refusal comes
+// before anything has changed and a password is typed once.
+int authorizeChanges(LibraryHost&, sd_bus_message* call) {
+    authorize(call);
+    return sd_bus_reply_method_return(call, "");
+}
 
 constexpr auto kOpen = SD_BUS_VTABLE_UNPRIVILEGED;
 // Changes are open at the bus level too: polkit decides, not the caller's capabilities.
@@ -278,6 +284,7 @@ const sd_bus_vtable kLibraryVtable[] = {
                   SD_BUS_PARAM(status),
                   controlBackgroundActivity,
                   kChange),
+    NORVIK_METHOD("AuthorizeChanges", "", "", "", "", authorizeChanges, kChange),
     SD_BUS_VTABLE_END,
 };
 

@@ -85,6 +85,9 @@ MessagePtr RemoteLibrary::send(MessagePtr call, Kind kind) {
         if (r == -ETIMEDOUT || error.hasName(SD_BUS_ERROR_NO_REPLY)) {
             unanswered_ = true;
         }
+        if (error.hasName(SD_BUS_ERROR_ACCESS_DENIED)) {
+            refusal_ = error.get()->message ? error.get()->message : SD_BUS_ERROR_ACCESS_DENIED;
+        }
         throw RemoteLibraryError(error.get()->name ? error.get()->name : "", error.describe(r));
     }
     if (kind == Kind::Rescan) {
@@ -148,6 +151,10 @@ MV_U8 RemoteLibrary::idsCall(const char* method, const char* types, Args... args
     check(sd_bus_message_append(call.get(), types, args...), method);
     MessagePtr reply = send(std::move(call), Kind::Change);
     return readStatus(reply.get());
+}
+
+void RemoteLibrary::authorizeChanges() {
+    send(newCall("AuthorizeChanges"), Kind::Change);
 }
 
 MV_U8 RemoteLibrary::MV_API_Initialize() {

@@ -43,6 +43,12 @@ class RemoteLibrary final : public ControllerLibrary {
     // True from an unanswered call until a rescan is answered.
     bool failingFast() const { return unanswered_; }
 
+    // Asks the service whether this client may change the enclosure (polkit
+    // may ask for a password); throws RemoteLibraryError when it may not.
+    void authorizeChanges();
+    // Why polkit refused the last change that it refused; empty when none was.
+    const std::string& refusal() const { return refusal_; }
+
     MV_U8 MV_API_Initialize() override;
     MV_U8 MV_API_RescanAdapter() override;
     MV_U8 MV_API_Finalize() override;
@@ -82,6 +88,7 @@ class RemoteLibrary final : public ControllerLibrary {
     RemoteLibraryOptions options_;
     BusPtr bus_;
     bool unanswered_ = false;
+    std::string refusal_;
 };
 
 // Whether norvik-raidd is on the system bus, running or activatable.

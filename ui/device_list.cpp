@@ -5,8 +5,6 @@
 
 namespace {
 constexpr const char* kDeviceTitle = "Norvik Duo Thunderbolt";
-constexpr const char* kNoDevicesTitle = "No devices found";
-
 // Two enclosures look alike: each entry names its controller, as `status` does.
 std::string deviceTitle(const MarvellController& controller, bool several) {
     return several ? localizedFormat("DEVICE_TITLE_NUMBERED", {kDeviceTitle, controller.cid()})
@@ -55,7 +53,7 @@ void DeviceList::scanForControllers() {
     }
     if (controllers_.empty()) {
         auto item = platform::MenuItem::create(
-            controllersRead_ ? std::string(kNoDevicesTitle) : localized("DEVICES_UNREADABLE"),
+            localized(controllersRead_ ? "NO_DEVICES_FOUND" : "DEVICES_UNREADABLE"),
             changeDeviceAction(), "");
         item->setTarget(weak_from_this());
         menu->addItem(item);
