@@ -84,6 +84,7 @@ void AppDelegate::refreshInfo() {
     } else if (volumes_->walksFailed()) {
         refresh_.queueUpdateEvent(0);
     }
+    volumes_->readCurrentController();
     showHealth();
     volumes_->updateInfo();
 }

@@ -15,12 +15,13 @@ std::string diskIdentity(const MarvellDisk& disk) {
                            {orUnknown(disk.modelNumber()), orUnknown(disk.serialNumber())});
 }
 
-std::string memberIdentities(const MarvellRAIDSet& set, const MarvellController* controller) {
+std::string memberIdentities(const std::vector<int>& memberIds,
+                             const MarvellController* controller) {
     std::string lines;
     if (!controller) {
         return lines;
     }
-    for (const int id : set.disks()) {
+    for (const int id : memberIds) {
         if (auto disk = controller->findDiskByHDID(static_cast<std::uint16_t>(id))) {
             lines += (lines.empty() ? "" : "\n") +
                      localizedFormat("MEMBER_DISK_IDENTITY",

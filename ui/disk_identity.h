@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/marvell_controller.h"
 #include "model/marvell_disk.h"
@@ -11,6 +12,8 @@
 // "<model>, serial number <serial>".
 std::string diskIdentity(const MarvellDisk& disk);
 
-// One line per member the controller lists, in the set's order:
-// "Slot <n>: <model>, serial number <serial>". Empty without a controller.
-std::string memberIdentities(const MarvellRAIDSet& set, const MarvellController* controller);
+// One line per member disk (`memberIds`, the set's disks()) the controller
+// lists, in that order: "Slot <n>: <model>, serial number <serial>". Empty
+// without a controller.
+std::string memberIdentities(const std::vector<int>& memberIds,
+                             const MarvellController* controller);

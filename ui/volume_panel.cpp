@@ -58,9 +58,12 @@ VolumePanel::Listed VolumePanel::showCurrentController() {
         picker_->setEnabled(controller != nullptr);
     }
     walks_ = {};
+    reading_ = {};
     if (controller) {
         walks_ = walkController(*controller);
         listed.walksFailed = walksFailed();
+        // One reading serves the list and the health icon of this update.
+        reading_ = readController(*controller, walks_);
 
         auto menu = platform::Menu::create("Volumes");
         menu->setAutoenablesItems(false);
@@ -76,7 +79,7 @@ VolumePanel::Listed VolumePanel::showCurrentController() {
         }
         const auto disks = controller->disks();
         for (const auto& disk : disks) {
-            if (!disk || disk->status() == MV_HD_STATUS_ASSIGNED) {
+            if (!disk || readStatusOf(*disk) == MV_HD_STATUS_ASSIGNED) {
                 continue;
             }
             auto item = platform::MenuItem::create(disk->name(), changeVolumeAction(), "");
@@ -109,12 +112,15 @@ void VolumePanel::updateInfo() {
     if (auto set = std::dynamic_pointer_cast<MarvellRAIDSet>(object)) {
         typeText = set->modeString();
         capacityString = capacityText(set->capacity());
-        statusText = set->statusString();
+        // One status query: the text, the percentage and the button agree.
+        const auto state = set->readState();
+        const int status = state ? state->status : MarvellRAIDSet::kStatusUnknown;
+        statusText = MarvellRAIDSet::statusText(state ? std::optional<int>(status) : std::nullopt);
         if (rebuildButton_) {
             rebuildButton_->setTitle(localized("REBUILD"));
         }
-        if (set->status() == library_status::kSetRebuilding) {
-            const int progress = set->rebuildProgress();
+        if (status == library_status::kSetRebuilding) {
+            const int progress = state->progress;
             statusText += platform::formatString(" (%d%%)", {progress});
             statusToolTip = rebuildToolTip(*set, progress);
             if (rebuildButton_) {
@@ -122,12 +128,13 @@ void VolumePanel::updateInfo() {
                 rebuildButton_->setEnabled(true);
             }
         } else if (rebuildButton_) {
-            rebuildButton_->setEnabled(set->status() == library_status::kSetDegraded);
+            rebuildButton_->setEnabled(status == library_status::kSetDegraded);
         }
 
         const auto& controller = devices_.fController();
+        const std::vector<int> memberIds = set->disks();
         std::string members;
-        for (int id : set->disks()) {
+        for (int id : memberIds) {
             auto disk =
                 controller ? controller->findDiskByHDID(static_cast<std::uint16_t>(id)) : nullptr;
             if (disk) {
@@ -136,7 +143,7 @@ void VolumePanel::updateInfo() {
         }
         if (disks_) {
             disks_->setStringValue(members);
-            disks_->setToolTip(memberIdentities(*set, controller.get()));
+            disks_->setToolTip(memberIdentities(memberIds, controller.get()));
         }
         hideExtras = false;
     } else if (auto disk = std::dynamic_pointer_cast<MarvellDisk>(object)) {
@@ -184,10 +191,24 @@ void VolumePanel::changeVolume(platform::Object*) {
     updateInfo();
 }
 
+std::optional<int> VolumePanel::readStatusOf(const MarvellDisk& disk) const {
+    for (const DiskReading& d : reading_.disks) {
+        if (d.hdid == disk.hdid()) {
+            return d.status;
+        }
+    }
+    return disk.readStatus();
+}
+
+void VolumePanel::readCurrentController() {
+    if (const auto& controller = devices_.fController()) {
+        reading_ = readController(*controller, walks_);
+    }
+}
+
 ControllerVerdict VolumePanel::setStatusIcon() {
-    const auto& controller = devices_.fController();
-    const ControllerVerdict verdict = controller
-                                          ? judgeController(readController(*controller, walks_))
+    const ControllerVerdict verdict = devices_.fController()
+                                          ? judgeController(reading_)
                                           : noControllerVerdict(devices_.controllersRead());
     const std::string icon = healthIconName(verdict);
 

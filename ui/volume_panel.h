@@ -28,15 +28,18 @@ class VolumePanel : public platform::Object {
         bool hasDisks = false;     // the controller has disks to configure
         bool walksFailed = false;  // a list could not be read whole
     };
-    // Walks the current controller's disks and sets and lists them (nothing
-    // without a controller). The icon and the texts are the caller's next steps.
+    // Walks the current controller's disks and sets, reads them and lists
+    // them (nothing without a controller). The icon and the texts are the
+    // caller's next steps.
     Listed showCurrentController();
+    // Reads the listed sets and disks afresh, for the health icon.
+    void readCurrentController();
     // Whether the last walks of the current controller stopped short.
     bool walksFailed() const { return walks_.disks != 0 || walks_.raidSets != 0; }
 
     // The selected entry's texts.
     void updateInfo();
-    // Reads the current controller afresh and shows its verdict; the verdict.
+    // Shows the verdict on the last reading of the current controller; the verdict.
     ControllerVerdict setStatusIcon();
     // The user picked another entry.
     void changeVolume(platform::Object* sender);
@@ -46,13 +49,16 @@ class VolumePanel : public platform::Object {
     platform::ObjectPtr selectedObject() const;
 
   private:
+    // A listed disk's status as the last reading saw it.
+    std::optional<int> readStatusOf(const MarvellDisk& disk) const;
     // The status field's tooltip for a rebuild at `progress` percent: the
     // time left, once the rate is steady.
     std::string rebuildToolTip(const MarvellRAIDSet& set, int progress);
 
     const DeviceList& devices_;
-    // What the last walks of the current controller returned.
+    // What the last walks of the current controller returned, and its last reading.
     WalkStatuses walks_;
+    ControllerReading reading_;
     // The rebuild the tooltip estimates, from the progress each updateInfo sees.
     RebuildEstimate rebuildEstimate_;
     int rebuildEstimateVolume_ = -1;

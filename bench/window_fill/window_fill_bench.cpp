@@ -23,9 +23,10 @@
 
 namespace {
 
-class Window {
+// The simulated enclosure (a healthy mirror) behind the simulator's library.
+class SimulatedEnclosure {
   public:
-    Window() {
+    SimulatedEnclosure() {
         char pattern[] = "/tmp/norvik-window-bench-XXXXXX";
         if (!::mkdtemp(pattern)) {
             throw std::runtime_error("mkdtemp failed");
@@ -36,7 +37,7 @@ class Window {
         library_ = std::make_shared<LoadedLibrary>(NORVIK_SIM_LIBRARY);
         bindControllerLibrary(library_);
     }
-    ~Window() {
+    ~SimulatedEnclosure() {
         bindControllerLibrary(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
@@ -45,47 +46,48 @@ class Window {
   private:
     std::filesystem::path dir_;
     std::shared_ptr<LoadedLibrary> library_;
+    platform::Bundle strings_{NORVIK_RESOURCES_DIR, "en"};
+    platform::Bundle::ScopedMainBundle stringsScope_{strings_};
+};
+
+// The window as the front end starts it, launched; shut down when it goes.
+struct LaunchedWindow {
+    LaunchedWindow() {
+        application.application().setDelegate(delegate);
+        application.application().finishLaunching();
+    }
+    ~LaunchedWindow() { delegate->applicationWillTerminate(nullptr); }
+
+    platform::SystemClock clock;
+    platform::RunLoop loop{clock};
+    platform::ScopedApplication application;
+    MainInterface ui = MainInterface::build();
+    std::shared_ptr<AppDelegate> delegate = AppDelegate::create(ui);
 };
 
 void WindowShown(benchmark::State& state) {
-    Window window;
-    platform::Bundle strings(NORVIK_RESOURCES_DIR, "en");
-    platform::Bundle::ScopedMainBundle scope(strings);
+    SimulatedEnclosure enclosure;
     for (auto _ : state) {
-        platform::SystemClock clock;
-        platform::RunLoop loop(clock);
-        platform::ScopedApplication application;
-        MainInterface ui = MainInterface::build();
-        auto delegate = AppDelegate::create(ui);
-        application.application().setDelegate(delegate);
-        application.application().finishLaunching();
-        benchmark::DoNotOptimize(ui.devicePicker.get());
-        state.PauseTiming();
-        delegate->applicationWillTerminate(nullptr);
+        {
+            LaunchedWindow window;
+            benchmark::DoNotOptimize(window.ui.devicePicker.get());
+            state.PauseTiming();  // shutting down is not showing
+        }
         state.ResumeTiming();
     }
 }
 BENCHMARK(WindowShown)->Unit(benchmark::kMicrosecond);
 
 void WindowFilled(benchmark::State& state) {
-    Window window;
-    platform::Bundle strings(NORVIK_RESOURCES_DIR, "en");
-    platform::Bundle::ScopedMainBundle scope(strings);
-    platform::SystemClock clock;
-    platform::RunLoop loop(clock);
-    platform::ScopedApplication application;
-    MainInterface ui = MainInterface::build();
-    auto delegate = AppDelegate::create(ui);
-    application.application().setDelegate(delegate);
-    application.application().finishLaunching();
+    SimulatedEnclosure enclosure;
+    LaunchedWindow window;
     for (auto _ : state) {
-        delegate->scanForControllers();
-        if (ui.picker->numberOfItems() != 1) {
+        window.delegate->scanForControllers();
+        if (window.ui.picker->numberOfItems() != 1) {
             state.SkipWithError("the volume was not listed");
             break;
         }
     }
-    delegate->applicationWillTerminate(nullptr);
 }
 BENCHMARK(WindowFilled)->Unit(benchmark::kMicrosecond);
 
