@@ -92,21 +92,22 @@ Backends chooseBackends(const BackendRequest& request,
         chosen.kind = BackendKind::Hardware;
         chosen.devices = followMachine(loop, tree);
         switch (hardwareLibraryFor(service::controllerServiceAvailable(), ::geteuid() == 0)) {
-            case HardwareLibrary::Service:
-                chosen.library = std::make_shared<service::RemoteLibrary>();
-                break;
-            case HardwareLibrary::InProcess:
-                chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
-                if (!chosen.libraryProblem.empty()) {
-                    // A missing file needs no loader message: only where it belongs.
-                    std::error_code ignored;
-                    if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
-                        chosen.libraryProblem = "the vendor's controller library is missing";
-                    }
-                    chosen.libraryProblem +=
-                        "; the vendor's libmv_api.so belongs at " + vendorLibraryPath().string();
+            case HardwareLibrary::Service: {
+                auto remote = std::make_shared<service::RemoteLibrary>();
+                try {
+                    chosen.libraryProblem = remote->libraryProblem();
+                } catch (const service::RemoteLibraryError&) {
+                    // Not answering: said by libraryProblemNow() after the reads.
                 }
+                chosen.library = std::move(remote);
                 break;
+            }
+            case HardwareLibrary::InProcess: {
+                auto library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
+                chosen.libraryProblem = vendorLibraryProblem(*library);
+                chosen.library = std::move(library);
+                break;
+            }
             case HardwareLibrary::Unreachable:
                 // The controller appears at the next rescan once the service is started.
                 chosen.library = std::make_shared<service::RemoteLibrary>();
@@ -120,6 +121,16 @@ Backends chooseBackends(const BackendRequest& request,
     }
     bindControllerLibrary(chosen.library);
     return chosen;
+}
+
+const char* const kServiceNotAnswering = service::kNotAnswering;
+
+std::string libraryProblemNow(const Backends& chosen) {
+    const auto* remote = dynamic_cast<const service::RemoteLibrary*>(chosen.library.get());
+    if (remote && !remote->answering()) {
+        return kServiceNotAnswering;
+    }
+    return chosen.libraryProblem;
 }
 
 }  // namespace backends

@@ -59,4 +59,11 @@ Backends chooseBackends(
     platform::RunLoop& loop,
     platform::devices::DeviceTree& tree = platform::devices::DeviceTree::current());
 
+// What libraryProblemNow() says of a service that did not answer.
+extern const char* const kServiceNotAnswering;
+
+// The problem to report after reading: the service not answering the last
+// call, else the one found at the choice.
+std::string libraryProblemNow(const Backends& chosen);
+
 }  // namespace backends

@@ -110,7 +110,10 @@ void Monitor::hotPlugged() {
 }
 
 Health Monitor::readNow() {
-    EnclosureReading reading = readEnclosure();
+    EnclosureReading reading = [this] {
+        ScopedReadingDeadline deadline(readingTimeout_);
+        return readEnclosure();
+    }();
     rebuilds_.track(reading, loop_.clock().now());
     std::vector<Event> events = changesBetween(last_, reading);
     for (const Event& e : events) {

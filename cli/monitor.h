@@ -14,6 +14,7 @@
 #include "cli/health.h"
 #include "cli/monitor_events.h"
 #include "cli/rebuild_tracker.h"
+#include "model/reading_deadline.h"
 #include "platform/core/object.h"
 #include "platform/devices/device_types.h"
 #include "platform/devices/disk_arrival.h"
@@ -42,6 +43,9 @@ class Monitor : public platform::Object {
     // After the events of every reading.
     void onReading(ReadingHandler handler) { readingHandlers_.push_back(std::move(handler)); }
 
+    // The longest one reading may wait for the controller library.
+    void setReadingTimeout(platform::Duration timeout) { readingTimeout_ = timeout; }
+
     // Reads at once, then at the interval and after hot-plug events.
     void start();
     void stop();
@@ -56,6 +60,7 @@ class Monitor : public platform::Object {
 
     platform::RunLoop& loop_;
     platform::Duration interval_;
+    platform::Duration readingTimeout_ = kDefaultReadingTimeout;
     std::vector<EventHandler> eventHandlers_;
     std::vector<ReadingHandler> readingHandlers_;
     std::optional<EnclosureReading> last_;

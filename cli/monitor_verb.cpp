@@ -11,6 +11,7 @@
 #include "cli/health.h"
 #include "cli/monitor.h"
 #include "cli/program_hook.h"
+#include "cli/reading_timeout.h"
 #include "cli/termination_source.h"
 #include "cli/textfile_export.h"
 
@@ -20,7 +21,7 @@ namespace {
 
 const char* const kUsage =
     "Usage: norvik-raid monitor [--interval SECONDS] [--notify] [--program CMD]\n"
-    "                           [--textfile DIR] [--once] [--simulator]\n"
+    "                           [--textfile DIR] [--once] [--timeout SECONDS] [--simulator]\n"
     "\n"
     "Watches the enclosure and acts on every change: at the interval (default 60 s)\n"
     "and soon after a disk or the enclosure comes or goes.\n"
@@ -29,6 +30,7 @@ const char* const kUsage =
     "  --program CMD       run CMD EVENT VOLUME-OR-DEVICE [DETAIL] per event (no shell)\n"
     "  --textfile DIR      write DIR/norvik_raid.prom for the node exporter at every reading\n"
     "  --once              read once, act, and exit with the status codes of 'status'\n"
+    "  --timeout SECONDS   the longest one reading may take (default 10)\n"
     "  --simulator         watch the simulated enclosure\n"
     "\n"
     "Events: enclosure-added enclosure-removed volume-degraded volume-offline\n"
@@ -40,6 +42,7 @@ struct Options {
     std::optional<std::string> program;
     std::optional<std::filesystem::path> textfile;
     bool once = false;
+    platform::Duration timeout = kDefaultReadingTimeout;
 };
 
 // Empty on success, else the complaint.
@@ -72,6 +75,13 @@ std::string parse(const std::vector<std::string>& args, Options& options, bool& 
                 return "--interval wants a number of seconds from 1 to 86400";
             }
             options.intervalSeconds = seconds;
+        } else if (arg == "--timeout") {
+            const auto v = value();
+            const auto timeout = v ? parseTimeout(*v) : std::nullopt;
+            if (!timeout) {
+                return kTimeoutProblem;
+            }
+            options.timeout = *timeout;
         } else if (arg == "--program") {
             options.program = value();
             if (!options.program || options.program->empty()) {
@@ -109,11 +119,20 @@ int monitorVerb(std::vector<std::string> args, std::ostream& out, std::ostream& 
         return 0;
     }
 
+    // --once is a check: bounded as a whole, as status is.
+    std::optional<ReadingTimeout> bound;
+    if (options.once) {
+        EnclosureReading unanswered;
+        unanswered.libraryProblem = backends::kServiceNotAnswering;
+        bound.emplace(options.timeout, "norvik-raid monitor: " + unanswered.libraryProblem + "\n",
+                      exitStatus(assess(unanswered)));
+    }
     BackendSession session(simulator);
     if (!session.backends().libraryProblem.empty()) {
         err << "norvik-raid monitor: " << session.backends().libraryProblem << "\n";
     }
     auto monitor = Monitor::create(session.loop(), platform::seconds(options.intervalSeconds));
+    monitor->setReadingTimeout(options.timeout);
 
     // Each event: a line on stdout (for the journal), then the handlers.
     monitor->onEvent([&out](const Event& e) {
@@ -142,7 +161,12 @@ int monitorVerb(std::vector<std::string> args, std::ostream& out, std::ostream& 
     }
 
     if (options.once) {
-        return exitStatus(monitor->readNow());
+        const Health health = monitor->readNow();
+        if (const std::string problem = backends::libraryProblemNow(session.backends());
+            problem != session.backends().libraryProblem) {
+            err << "norvik-raid monitor: " << problem << "\n";
+        }
+        return exitStatus(health);
     }
     auto termination = TerminationSource::create(session.loop());
     if (termination) {

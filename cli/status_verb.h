@@ -1,4 +1,4 @@
-// norvik-raid status [--json | --nagios] [--simulator]
+// norvik-raid status [--json | --nagios] [--timeout SECONDS] [--simulator]
 #pragma once
 
 #include <iosfwd>

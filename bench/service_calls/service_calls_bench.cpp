@@ -49,46 +49,12 @@ class CountingLibrary final : public ControllerLibrary {
     explicit CountingLibrary(ControllerLibrary& inner) : l_(inner) {}
     long calls = 0;
 
-    MV_U8 MV_API_Initialize() override { return ++calls, l_.MV_API_Initialize(); }
-    MV_U8 MV_API_RescanAdapter() override { return ++calls, l_.MV_API_RescanAdapter(); }
-    MV_U8 MV_API_Finalize() override { return ++calls, l_.MV_API_Finalize(); }
-    MV_U8 MV_Adapter_GetCount() override { return ++calls, l_.MV_Adapter_GetCount(); }
-    MV_U8 MV_Adapter_GetInfo(MV_U8 a, MV_U8* c, Adapter_Info* i) override {
-        return ++calls, l_.MV_Adapter_GetInfo(a, c, i);
+#define NORVIK_COUNT_OPERATION(name, shape, parameters, arguments) \
+    MV_U8 name parameters override {                               \
+        return ++calls, l_.name arguments;                         \
     }
-    MV_U8 MV_Adapter_GetConfig(MV_U8 a, MV_U8* o, Adapter_Config* c) override {
-        return ++calls, l_.MV_Adapter_GetConfig(a, o, c);
-    }
-    MV_U8 MV_Adapter_SetConfig(MV_U8 a, Adapter_Config* c) override {
-        return ++calls, l_.MV_Adapter_SetConfig(a, c);
-    }
-    MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 a, void* r) override {
-        return ++calls, l_.MV_PD_GetHDInfo_Ext(a, r);
-    }
-    MV_U8 MV_LD_GetInfo(MV_U8 a, void* r) override { return ++calls, l_.MV_LD_GetInfo(a, r); }
-    MV_U8 MV_PD_GetHDRaidStatus(MV_U8 a, void* r) override {
-        return ++calls, l_.MV_PD_GetHDRaidStatus(a, r);
-    }
-    MV_U8 MV_LD_GetStatus(MV_U8 a, void* r) override { return ++calls, l_.MV_LD_GetStatus(a, r); }
-    MV_U8 MV_BLK_GetInfo(MV_U8 a, void* r) override { return ++calls, l_.MV_BLK_GetInfo(a, r); }
-    MV_U8 MV_BLK_GetHDBlock(MV_U8 a, void* r) override {
-        return ++calls, l_.MV_BLK_GetHDBlock(a, r);
-    }
-    MV_U8 MV_LD_Create(MV_U8 a, Create_LD_Param* p) override {
-        return ++calls, l_.MV_LD_Create(a, p);
-    }
-    MV_U8 MV_LD_Delete(MV_U8 a, MV_U16 l, MV_U8 f) override {
-        return ++calls, l_.MV_LD_Delete(a, l, f);
-    }
-    MV_U8 MV_PD_WipeHDMDD(MV_U8 a, MV_U16 h, MV_U8 f) override {
-        return ++calls, l_.MV_PD_WipeHDMDD(a, h, f);
-    }
-    MV_U8 MV_LD_StartRebuild(MV_U8 a, MV_U16 l, MV_U16 h) override {
-        return ++calls, l_.MV_LD_StartRebuild(a, l, h);
-    }
-    MV_U8 MV_LD_BGAControl(MV_U8 a, MV_U16 l, MV_U8 c) override {
-        return ++calls, l_.MV_LD_BGAControl(a, l, c);
-    }
+    NORVIK_LIBRARY_OPERATIONS(NORVIK_COUNT_OPERATION)
+#undef NORVIK_COUNT_OPERATION
 
   private:
     ControllerLibrary& l_;

@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "service/bus_handles.h"
+#include "platform/sdbus/bus_handles.h"
 #include "service/bus_names.h"
 #include "tests/support/child_process.h"
 
@@ -72,12 +72,12 @@ class TestBus {
     sd_bus* bus() { return bus_.get(); }
 
     bool hasOwner(const char* name) {
-        service::BusError error;
+        platform::bus::BusError error;
         sd_bus_message* raw = nullptr;
         const int r = sd_bus_call_method(bus(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                          "org.freedesktop.DBus", "NameHasOwner", error.get(), &raw,
                                          "s", name);
-        service::MessagePtr reply(raw);
+        platform::bus::MessagePtr reply(raw);
         int owned = 0;
         return r >= 0 && sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
     }
@@ -85,21 +85,21 @@ class TestBus {
     // appended by `append`; the error name is empty when it succeeded.
     struct RawReply {
         std::string error;
-        service::MessagePtr reply;
+        platform::bus::MessagePtr reply;
     };
     template <class Append>
     RawReply callService(const char* method, Append&& append, bool interactive = false) {
         sd_bus_message* raw = nullptr;
         sd_bus_message_new_method_call(bus(), &raw, service::kBusName, service::kObjectPath,
                                        service::kInterface, method);
-        service::MessagePtr call(raw);
+        platform::bus::MessagePtr call(raw);
         sd_bus_message_set_allow_interactive_authorization(call.get(), interactive);
         append(call.get());
-        service::BusError error;
+        platform::bus::BusError error;
         sd_bus_message* reply = nullptr;
         const int r = sd_bus_call(bus(), call.get(), 0, error.get(), &reply);
         return {r < 0 ? std::string(error.get()->name ? error.get()->name : "?") : std::string(),
-                service::MessagePtr(reply)};
+                platform::bus::MessagePtr(reply)};
     }
     std::string uniqueName() {
         const char* name = nullptr;
@@ -114,7 +114,7 @@ class TestBus {
   private:
     ChildProcess daemon_;
     std::string address_;
-    service::BusPtr bus_;
+    platform::bus::BusPtr bus_;
 };
 
 // polkit, played by python3-dbusmock's template; refuses every action until told.
@@ -131,7 +131,7 @@ class PolkitMock {
         }
     }
     void allowConfiguring(bool allowed) {
-        service::BusError error;
+        platform::bus::BusError error;
         sd_bus_message* raw = nullptr;
         int r = sd_bus_call_method(bus_.bus(), "org.freedesktop.PolicyKit1",
                                    "/org/freedesktop/PolicyKit1/Authority",
