@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
+#include "app/refresh_scheduler.h"
+#include "model/model_clock.h"
+#include "model/reading_deadline.h"
 #include "platform/controls/alert.h"
 #include "tests/support/app_harness.h"
 
@@ -181,6 +187,32 @@ TEST(RefreshTimer, StartTimerTwiceLeavesOneLiveTimer) {
     EXPECT_GT(perTick, 0);
     h.advance(10);
     EXPECT_EQ(h.library->count("MV_LD_GetStatus") - before, 2 * perTick);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RefreshDeadline, EveryRefreshWaitsForTheLibraryAtMostTheReadingTimeoutInAll) {
+    AppHarness h;
+    std::vector<std::optional<platform::Duration>> budgets;
+    const auto note = [&] {
+        const auto deadline = readingDeadline();
+        budgets.push_back(deadline ? std::optional(*deadline - modelClock().now()) : std::nullopt);
+    };
+    RefreshScheduler refresh(
+        {.scanForControllers = note, .updateDevice = note, .updateInfo = note});
+    refresh.queueRescanEvent();
+    refresh.queueUpdateEvent(0);
+    refresh.startTimer();
+    h.advance(RefreshScheduler::kRefreshInterval);
+    refresh.stopTimer();
+
+    ASSERT_EQ(budgets.size(), 3u) << "a rescan, an update and a timed refresh";
+    for (const auto& budget : budgets) {
+        EXPECT_EQ(budget, kDefaultReadingTimeout);
+    }
+    EXPECT_FALSE(readingDeadline()) << "only while a refresh runs";
 }
 
 }  // namespace

@@ -30,3 +30,50 @@ TEST(HardwareBackend, UsesTheServiceWhenItIsOnTheSystemBus) {
 }
 
 }  // namespace
+
+namespace {
+
+struct LibraryFile {
+    const char* name;
+    std::string path;
+    const char* problemSays;  // empty: no problem
+};
+
+void PrintTo(const LibraryFile& file, std::ostream* out) {
+    *out << file.name;
+}
+
+class ServiceLibraryProblem : public testing::TestWithParam<LibraryFile> {};
+
+TEST_P(ServiceLibraryProblem, ReachesTheClientsBackends) {
+    bustest::TestBus bus;
+    bustest::ServiceProcess service{bus, GetParam().path};
+    service.start();
+    ScopedControllerLibrary restore{nullptr};
+    platform::ManualClock clock;
+    platform::RunLoop loop{clock};
+    platform::devices::DeviceTree tree;
+
+    const auto chosen = backends::chooseBackends({.simulator = false}, loop, tree);
+
+    if (std::string(GetParam().problemSays).empty()) {
+        EXPECT_EQ(chosen.libraryProblem, "");
+    } else {
+        EXPECT_NE(chosen.libraryProblem.find(GetParam().problemSays), std::string::npos)
+            << chosen.libraryProblem;
+        EXPECT_NE(chosen.libraryProblem.find(GetParam().path), std::string::npos)
+            << chosen.libraryProblem;
+    }
+    EXPECT_EQ(backends::libraryProblemNow(chosen), chosen.libraryProblem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Libraries,
+                         ServiceLibraryProblem,
+                         testing::Values(LibraryFile{"Missing", "/nonexistent/libmv_api.so",
+                                                     "the vendor's controller library is missing"},
+                                         LibraryFile{"NotALibrary", NORVIK_TEST_BUS_CONFIG,
+                                                     "cannot load the controller library"},
+                                         LibraryFile{"Loadable", NORVIK_MISBEHAVING_LIBRARY, ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
