@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 
@@ -14,6 +15,11 @@ namespace service {
 namespace {
 
 using platform::bus::MessagePtr;
+
+// Below the bus, so that every call that has arrived is in its caller's queue
+// before the next turn: a flooding caller's calls then wait behind everyone
+// else's instead of ahead of them.
+constexpr int kTurnPriority = SD_EVENT_PRIORITY_IDLE;
 
 // A read failure of an argument; sd-bus has already checked the signature.
 template <class T>
@@ -105,8 +111,8 @@ int getProperty(sd_bus_message* reply, const std::string& value) {
 
 }  // namespace
 
-BusService::BusService(LibraryHost& host, std::string libraryProblem)
-    : host_(host), libraryProblem_(std::move(libraryProblem)) {}
+BusService::BusService(LibraryHost& host, std::string libraryProblem, platform::Clock& clock)
+    : host_(host), libraryProblem_(std::move(libraryProblem)), clock_(clock) {}
 
 BusService::~BusService() = default;
 
@@ -196,9 +202,14 @@ int BusService::attach(sd_bus* bus, sd_event* event) {
     if (r < 0) {
         return r;
     }
-    // Below the bus, so every call that has arrived is queued before the next is served.
-    sd_event_source_set_priority(source, SD_EVENT_PRIORITY_IDLE);
-    return sd_event_source_set_enabled(source, SD_EVENT_OFF);
+    sd_event_source_set_priority(source, kTurnPriority);
+    if ((r = sd_event_source_set_enabled(source, SD_EVENT_OFF)) < 0) {
+        return r;
+    }
+    source = nullptr;
+    r = sd_event_add_time_relative(event, &source, CLOCK_MONOTONIC, 0, 0, paceEnded, this);
+    pace_.reset(source);
+    return r < 0 ? r : sd_event_source_set_enabled(source, SD_EVENT_OFF);
 }
 
 std::size_t BusService::waiting(const std::string& caller) const {
@@ -210,6 +221,10 @@ std::size_t BusService::waiting(const std::string& caller) const {
 }
 
 int BusService::admit(sd_bus_message* call, Serve serve, bool change, sd_bus_error* error) {
+    // Calls that never stop arriving must not keep the queue from being served.
+    if (++admittedSinceTurn_ == kMostAdmittedBetweenTurns) {
+        sd_event_source_set_priority(turn_.get(), SD_EVENT_PRIORITY_NORMAL - 1);
+    }
     const char* sender = sd_bus_message_get_sender(call);
     const std::string caller = sender ? sender : "";
     if (waiting(caller) >= kMostWaitingPerCaller) {
@@ -257,15 +272,37 @@ void BusService::enqueue(const std::string& caller, Job job) {
 
 int BusService::takeTurn(sd_event_source* source, void* userdata) {
     BusService& self = *static_cast<BusService*>(userdata);
-    if (self.queue_.empty()) {
-        return sd_event_source_set_enabled(source, SD_EVENT_OFF);
+    if (self.admittedSinceTurn_ >= kMostAdmittedBetweenTurns) {
+        sd_event_source_set_priority(source, kTurnPriority);
     }
-    Job job = self.queue_.pop();
+    self.admittedSinceTurn_ = 0;
+    std::optional<Job> job = self.queue_.pop(self.clock_.now());
+    if (!job) {
+        sd_event_source_set_enabled(source, SD_EVENT_OFF);
+        self.waitForPace();
+        return 0;
+    }
     if (self.queue_.empty()) {
         sd_event_source_set_enabled(source, SD_EVENT_OFF);
     }
-    job.serve(self, job.call.get());
+    job->serve(self, job->call.get());
     return 0;
+}
+
+void BusService::waitForPace() {
+    const auto next = queue_.nextTurn();
+    if (!next) {
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::microseconds>(
+        std::max(*next - clock_.now(), platform::Duration::zero()));
+    sd_event_source_set_time_relative(pace_.get(), static_cast<uint64_t>(wait.count()));
+    sd_event_source_set_enabled(pace_.get(), SD_EVENT_ONESHOT);
+}
+
+int BusService::paceEnded(sd_event_source*, uint64_t, void* userdata) {
+    auto& self = *static_cast<BusService*>(userdata);
+    return sd_event_source_set_enabled(self.turn_.get(), SD_EVENT_ON);
 }
 
 int BusService::ownerChanged(sd_bus_message* signal, void* userdata, sd_bus_error*) {

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     if (r < 0) {
         return fail("cannot connect to the system bus", r);
     }
-    service::BusService served(host, problem);
+    service::BusService served(host, problem, clock);
     if ((r = served.attach(bus.get(), event.get())) < 0) {
         return fail("cannot publish the library object", r);
     }
