@@ -10,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,10 +61,25 @@ Backends chooseBackends(
     platform::devices::DeviceTree& tree = platform::devices::DeviceTree::current());
 
 // What libraryProblemNow() says of a service that did not answer.
-extern const char* const kServiceNotAnswering;
+std::string serviceNotAnswering();
 
 // The problem to report after reading: the service not answering the last
 // call, else the one found at the choice.
 std::string libraryProblemNow(const Backends& chosen);
+
+// Whether changes go through the controller service, which asks polkit
+// (and so may want an authentication agent for this process).
+bool changesNeedAuthorization(const Backends& chosen);
+
+// Asks, once before a series of changes, whether this process may make
+// them. Empty when it may (or nobody has to be asked); else polkit's answer.
+// A service that cannot be reached is not a refusal: the change then fails.
+std::optional<std::string> authorizeChanges(const Backends& chosen);
+
+// The polkit action that every change needs, for telling how to get the right.
+std::string changeAuthorizationAction();
+
+// Polkit's answer to the last change the service refused; empty when none was.
+std::string changeRefusal(const Backends& chosen);
 
 }  // namespace backends

@@ -8,12 +8,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/texts.h"
+
 namespace cli {
 
 namespace {
 
-std::string failure(const std::string& what, const std::filesystem::path& file) {
-    return what + " " + file.string() + ": " + std::strerror(errno);
+std::string failure(const char* key, const std::filesystem::path& file) {
+    return text(key, {file.string(), std::strerror(errno)});
 }
 
 bool writeAll(int fd, std::string_view contents) {
@@ -42,21 +44,21 @@ std::string writeFileAtomically(const std::filesystem::path& file,
     std::string temporary = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
-        return failure("cannot create a temporary file beside", file);
+        return failure("CLI_CANNOT_CREATE_TEMPORARY", file);
     }
     std::string problem;
     if (!writeAll(fd, contents)) {
-        problem = failure("cannot write", temporary);
+        problem = failure("CLI_CANNOT_WRITE", temporary);
     } else if (::fchmod(fd, mode) != 0) {
-        problem = failure("cannot set the mode of", temporary);
+        problem = failure("CLI_CANNOT_SET_MODE", temporary);
     } else if (synced && ::fsync(fd) != 0) {
-        problem = failure("cannot sync", temporary);
+        problem = failure("CLI_CANNOT_SYNC", temporary);
     }
     if (::close(fd) != 0 && problem.empty()) {
-        problem = failure("cannot close", temporary);
+        problem = failure("CLI_CANNOT_CLOSE", temporary);
     }
     if (problem.empty() && ::rename(temporary.c_str(), file.c_str()) != 0) {
-        problem = failure("cannot replace", file);
+        problem = failure("CLI_CANNOT_REPLACE", file);
     }
     if (!problem.empty()) {
         ::unlink(temporary.c_str());

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/notification_text.h"
+#include "cli/texts.h"
 #include "platform/controls/bundle.h"
 
 namespace cli {
@@ -78,8 +79,7 @@ bool DesktopNotifier::connect() {
     bus_.reset(raw);
     if (r < 0) {
         bus_.reset();
-        err_ << "norvik-raid monitor: no session bus for notifications: " << std::strerror(-r)
-             << "\n";
+        err_ << "norvik-raid monitor: " << text("CLI_NO_SESSION_BUS", {std::strerror(-r)}) << "\n";
         return false;
     }
     return true;
@@ -102,8 +102,10 @@ void DesktopNotifier::notify(const Event& event) {
     platform::bus::BusError error;
     const int r = sendNotify(bus_.get(), notificationFor(event), replaces, &id, error);
     if (r < 0) {
-        err_ << "norvik-raid monitor: the notification was not shown: "
-             << (error.get()->message ? error.get()->message : std::strerror(-r)) << "\n";
+        err_ << "norvik-raid monitor: "
+             << text("CLI_NOTIFICATION_NOT_SHOWN",
+                     {error.get()->message ? error.get()->message : std::strerror(-r)})
+             << "\n";
         forget();  // a fresh connection next time
         return;
     }

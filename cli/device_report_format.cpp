@@ -1,10 +1,61 @@
 #include "cli/device_report_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <string_view>
+
+#include "cli/texts.h"
+#include "model/utf8.h"
 
 namespace cli {
 namespace {
+
+// Whatever a device calls itself reaches the terminal only as text: control
+// characters (C0, DEL, C1), bytes that are not UTF-8 and backslashes are
+// written as \xNN (\\ for a backslash).
+std::string terminalSafe(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto escape = [](std::string& out, std::string_view bytes) {
+        for (const char byte : bytes) {
+            const auto value = static_cast<unsigned char>(byte);
+            out += {'\\', 'x', kHex[value >> 4], kHex[value & 0xF]};
+        }
+    };
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        // The character at `at`: the shortest valid sequence, if any.
+        const std::size_t longest = std::min<std::size_t>(4, text.size() - at);
+        std::size_t length = 1;
+        while (length <= longest && !isValidUTF8(text.substr(at, length))) {
+            ++length;
+        }
+        if (length > longest) {
+            escape(out, text.substr(at, 1));
+            ++at;
+            continue;
+        }
+        const std::string_view character = text.substr(at, length);
+        const auto lead = static_cast<unsigned char>(character[0]);
+        const bool control = length == 1 ? lead < 0x20 || lead == 0x7F
+                                         : lead == 0xC2 && length == 2 &&
+                                               static_cast<unsigned char>(character[1]) < 0xA0;
+        if (control) {
+            escape(out, character);
+        } else if (character == "\\") {
+            out += "\\\\";
+        } else {
+            out += character;
+        }
+        at += length;
+    }
+    return out;
+}
+
+// A line of the string table filled with the report's values, made safe as a whole.
+std::string shown(const char* key, std::initializer_list<platform::FormatArg> args) {
+    return terminalSafe(text(key, args));
+}
 
 std::string hex(std::uint16_t id) {
     char text[8];
@@ -18,7 +69,7 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
 }
 
 std::string orUnknown(const std::optional<std::string>& value) {
-    return value && !value->empty() ? *value : "unknown";
+    return value && !value->empty() ? *value : text("DEVICES_UNKNOWN");
 }
 
 std::string thunderboltName(const ThunderboltDevice& device) {
@@ -26,7 +77,7 @@ std::string thunderboltName(const ThunderboltDevice& device) {
     if (!device.deviceName.empty()) {
         name += (name.empty() ? "" : " ") + device.deviceName;
     }
-    return name.empty() ? "unnamed device" : name;
+    return name.empty() ? text("DEVICES_UNNAMED") : name;
 }
 
 }  // namespace
@@ -74,41 +125,47 @@ void printDeviceReport(const DeviceReport& report,
                        const std::string& libraryProblem,
                        std::ostream& out) {
     if (report.enclosures.empty()) {
-        out << "No enclosure found.\n";
+        out << text("STATUS_NO_ENCLOSURE") << "\n";
     }
     for (const Enclosure& enclosure : report.enclosures) {
-        out << "Enclosure at PCI " << orUnknown(enclosure.pciSlot) << ": "
-            << hex(enclosure.vendorId) << ":" << hex(enclosure.deviceId) << ", subsystem "
-            << hex(enclosure.subsystemVendorId) << ":" << hex(enclosure.subsystemId) << ", driver "
-            << (enclosure.driver ? *enclosure.driver : "none") << "\n";
-        out << "  Thunderbolt: ";
-        if (enclosure.thunderbolt) {
-            out << thunderboltName(*enclosure.thunderbolt)
-                << (enclosure.thunderbolt->authorized ? " (authorized)" : " (not authorized)")
-                << "\n";
+        out << shown(
+                   "DEVICES_ENCLOSURE",
+                   {orUnknown(enclosure.pciSlot), hex(enclosure.vendorId), hex(enclosure.deviceId),
+                    hex(enclosure.subsystemVendorId), hex(enclosure.subsystemId),
+                    enclosure.driver.value_or(text("DEVICES_NO_DRIVER"))})
+            << "\n  ";
+        if (!enclosure.thunderbolt) {
+            out << text("DEVICES_THUNDERBOLT_UNKNOWN") << "\n";
         } else {
-            out << "cannot be told\n";
+            out << shown(enclosure.thunderbolt->authorized ? "DEVICES_THUNDERBOLT_AUTHORIZED"
+                                                           : "DEVICES_THUNDERBOLT_WAITING",
+                         {thunderboltName(*enclosure.thunderbolt)})
+                << "\n";
         }
         if (enclosure.disks.empty()) {
-            out << "  No disks\n";
+            out << "  " << text("DEVICES_NO_DISKS") << "\n";
         }
         for (const EnclosureDisk& disk : enclosure.disks) {
-            out << "  Disk " << disk.name << ": " << orUnknown(disk.model) << ", serial "
-                << orUnknown(disk.serial) << ", "
-                << (disk.sizeBytes ? std::to_string(*disk.sizeBytes) + " bytes" : "size unknown")
+            const std::string size =
+                disk.sizeBytes ? text("DEVICES_DISK_BYTES", {std::to_string(*disk.sizeBytes)})
+                               : text("DEVICES_DISK_SIZE_UNKNOWN");
+            out << "  "
+                << shown("DEVICES_DISK",
+                         {disk.name, orUnknown(disk.model), orUnknown(disk.serial), size})
                 << "\n";
         }
     }
     if (!report.unauthorizedThunderbolt.empty()) {
-        out << "\nThunderbolt devices waiting for authorization:\n";
+        out << "\n" << text("DEVICES_WAITING") << "\n";
         for (const ThunderboltDevice& device : report.unauthorizedThunderbolt) {
-            out << "  " << thunderboltName(device) << " (" << device.uniqueId << ")\n";
+            out << "  "
+                << shown("DEVICES_WAITING_DEVICE", {thunderboltName(device), device.uniqueId})
+                << "\n";
         }
-        out << "Authorize a device in the desktop's Thunderbolt settings, or with\n"
-               "  boltctl authorize <unique id>\n";
+        out << text("DEVICES_AUTHORIZE_HINT") << "\n";
     }
     if (!libraryProblem.empty()) {
-        out << "\nController library: " << libraryProblem << "\n";
+        out << "\n" << shown("DEVICES_LIBRARY_PROBLEM", {libraryProblem}) << "\n";
     }
 }
 

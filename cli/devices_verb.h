@@ -1,13 +1,5 @@
-// norvik-raid devices [--json] [--simulator]: what the device source sees.
-// Exit 0 when at least one enclosure is found, 1 when none, 2 on a usage error.
+// norvik-raid devices [--json]: what the device source sees. Exit 0 when at
+// least one enclosure is found, 1 when none, 3 on a mistyped command line.
 #pragma once
 
-#include <iosfwd>
-#include <string>
-#include <vector>
-
-namespace cli {
-
-int devicesVerb(std::vector<std::string> args, std::ostream& out, std::ostream& err);
-
-}  // namespace cli
+#include "cli/verbs.h"

@@ -1,10 +1,10 @@
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return cli::runCommandLine(args, std::cout, std::cerr);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    cli::Console console = cli::Console::standard();
+    return cli::runCommandLine(args, console);
 }

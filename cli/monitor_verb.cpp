@@ -14,27 +14,11 @@
 #include "cli/reading_timeout.h"
 #include "cli/termination_source.h"
 #include "cli/textfile_export.h"
+#include "cli/texts.h"
 
 namespace cli {
 
 namespace {
-
-const char* const kUsage =
-    "Usage: norvik-raid monitor [--interval SECONDS] [--notify] [--program CMD]\n"
-    "                           [--textfile DIR] [--once] [--timeout SECONDS] [--simulator]\n"
-    "\n"
-    "Watches the enclosure and acts on every change: at the interval (default 60 s)\n"
-    "and soon after a disk or the enclosure comes or goes.\n"
-    "  --interval SECONDS  time between readings (at least 1)\n"
-    "  --notify            a desktop notification per event\n"
-    "  --program CMD       run CMD EVENT VOLUME-OR-DEVICE [DETAIL] per event (no shell)\n"
-    "  --textfile DIR      write DIR/norvik_raid.prom for the node exporter at every reading\n"
-    "  --once              read once, act, and exit with the status codes of 'status'\n"
-    "  --timeout SECONDS   the longest one reading may take (default 10)\n"
-    "  --simulator         watch the simulated enclosure\n"
-    "\n"
-    "Events: enclosure-added enclosure-removed volume-degraded volume-offline\n"
-    "volume-healthy rebuild-started rebuild-finished disk-added disk-removed\n";
 
 struct Options {
     double intervalSeconds = 60;
@@ -45,85 +29,54 @@ struct Options {
     platform::Duration timeout = kDefaultReadingTimeout;
 };
 
-// Empty on success, else the complaint.
-std::string parse(const std::vector<std::string>& args, Options& options, bool& help) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) {
-                return std::nullopt;
-            }
-            return args[++i];
-        };
-        if (arg == "--help" || arg == "-h") {
-            help = true;
-        } else if (arg == "--notify") {
-            options.notify = true;
-        } else if (arg == "--once") {
-            options.once = true;
-        } else if (arg == "--interval") {
-            const auto v = value();
-            std::size_t used = 0;
-            double seconds = 0;
-            try {
-                seconds = v ? std::stod(*v, &used) : 0;
-            } catch (const std::exception&) {
-                used = 0;
-            }
-            if (!v || used != v->size() || !std::isfinite(seconds) || seconds < 1 ||
-                seconds > 86400) {
-                return "--interval wants a number of seconds from 1 to 86400";
-            }
-            options.intervalSeconds = seconds;
-        } else if (arg == "--timeout") {
-            const auto v = value();
-            const auto timeout = v ? parseTimeout(*v) : std::nullopt;
-            if (!timeout) {
-                return kTimeoutProblem;
-            }
-            options.timeout = *timeout;
-        } else if (arg == "--program") {
-            options.program = value();
-            if (!options.program || options.program->empty()) {
-                return "--program wants a program to run";
-            }
-        } else if (arg == "--textfile") {
-            const auto v = value();
-            if (!v || v->empty()) {
-                return "--textfile wants a directory";
-            }
-            std::error_code error;
-            if (!std::filesystem::is_directory(*v, error)) {
-                return "--textfile: " + *v + " is not a directory";
-            }
-            options.textfile = *v;
-        } else {
-            return "unknown option '" + arg + "'";
+// Checks the values the command line gave; throws UsageError.
+Options validated(const MonitorOptions& given) {
+    Options options;
+    options.notify = given.notify;
+    options.once = given.once;
+    options.timeout = readingTimeout(given.timeout);
+    if (const auto& v = given.interval) {
+        std::size_t used = 0;
+        double seconds = 0;
+        try {
+            seconds = std::stod(*v, &used);
+        } catch (const std::exception&) {
+            used = 0;
         }
+        if (used != v->size() || !std::isfinite(seconds) || seconds < 1 || seconds > 86400) {
+            throw UsageError(text("CLI_BAD_INTERVAL", {*v}));
+        }
+        options.intervalSeconds = seconds;
     }
-    return {};
+    if (given.program) {
+        if (given.program->empty()) {
+            throw UsageError(text("CLI_NEEDS_VALUE", {"--program"}));
+        }
+        options.program = given.program;
+    }
+    if (const auto& v = given.textfile) {
+        std::error_code error;
+        if (v->empty() || !std::filesystem::is_directory(*v, error)) {
+            throw UsageError(text("CLI_NOT_A_DIRECTORY", {*v}));
+        }
+        options.textfile = *v;
+    }
+    return options;
 }
 
 }  // namespace
 
-int monitorVerb(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
-    const bool simulator = backends::takeSimulatorFlag(args);
-    Options options;
-    bool help = false;
-    if (const std::string problem = parse(args, options, help); !problem.empty()) {
-        err << "norvik-raid monitor: " << problem << "\n" << kUsage;
-        return kMonitoringUsageError;
-    }
-    if (help) {
-        out << kUsage;
-        return 0;
-    }
+int monitorVerb(const MonitorOptions& given, const GlobalOptions& global, Console& console) {
+    const Options options = validated(given);
+    const bool simulator = global.simulator;
+    std::ostream& out = console.out;
+    std::ostream& err = console.err;
 
     // --once is a check: bounded as a whole, as status is.
     std::optional<ReadingTimeout> bound;
     if (options.once) {
         EnclosureReading unanswered;
-        unanswered.libraryProblem = backends::kServiceNotAnswering;
+        unanswered.libraryProblem = backends::serviceNotAnswering();
         bound.emplace(options.timeout, "norvik-raid monitor: " + unanswered.libraryProblem + "\n",
                       exitStatus(assess(unanswered)));
     }

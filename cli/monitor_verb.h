@@ -1,13 +1,5 @@
-// norvik-raid monitor [--interval SECONDS] [--notify] [--program CMD]
-//                     [--textfile DIR] [--once] [--simulator]
+// norvik-raid monitor [--interval SECONDS] [--notify] [--program CMD] [--textfile DIR] [--once]
+//                     [--timeout SECONDS]
 #pragma once
 
-#include <iosfwd>
-#include <string>
-#include <vector>
-
-namespace cli {
-
-int monitorVerb(std::vector<std::string> args, std::ostream& out, std::ostream& err);
-
-}  // namespace cli
+#include "cli/verbs.h"

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ostream>
 
+#include "cli/texts.h"
+
 extern char** environ;
 
 namespace cli {
@@ -83,13 +85,15 @@ void ProgramHook::run(const Event& event) {
         ::posix_spawnp(&pid, program_.c_str(), nullptr, &attributes, argv.data(), environ);
     ::posix_spawnattr_destroy(&attributes);
     if (failed != 0) {
-        err_ << "norvik-raid monitor: cannot run " << program_ << ": " << std::strerror(failed)
+        err_ << "norvik-raid monitor: " << text("CLI_CANNOT_RUN", {program_, std::strerror(failed)})
              << "\n";
         return;
     }
     if (!waitFor(pid, kPatience)) {
-        err_ << "norvik-raid monitor: " << program_ << " still runs after " << kPatience.count()
-             << " s; carrying on without it\n";
+        err_ << "norvik-raid monitor: "
+             << text("CLI_PROGRAM_STILL_RUNS",
+                     {program_, static_cast<long long>(kPatience.count())})
+             << "\n";
         stillRunning_.push_back(pid);
     }
 }

@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include "cli/texts.h"
+#include "cli/verbs.h"
+
 namespace cli {
 
 std::optional<platform::Duration> parseTimeout(const std::string& text) {
@@ -18,6 +21,17 @@ std::optional<platform::Duration> parseTimeout(const std::string& text) {
         return std::nullopt;
     }
     return platform::seconds(seconds);
+}
+
+platform::Duration readingTimeout(const std::optional<std::string>& given) {
+    if (!given) {
+        return kDefaultReadingTimeout;
+    }
+    const auto timeout = parseTimeout(*given);
+    if (!timeout) {
+        throw UsageError(text("CLI_BAD_TIMEOUT", {*given}));
+    }
+    return *timeout;
 }
 
 ReadingTimeout::ReadingTimeout(platform::Duration timeout, std::string lastWords, int status)

@@ -16,10 +16,10 @@
 
 namespace cli {
 
-inline constexpr const char* kTimeoutProblem = "--timeout wants a number of seconds from 1 to 3600";
-
 // The seconds in `text`, or nothing when they are not a number from 1 to 3600.
 std::optional<platform::Duration> parseTimeout(const std::string& text);
+// The timeout the command line gave, or the default; throws UsageError.
+platform::Duration readingTimeout(const std::optional<std::string>& given);
 
 class ReadingTimeout {
   public:

@@ -105,13 +105,18 @@ std::string statusText(const EnclosureReading& reading, Health health) {
     return out.str();
 }
 
-std::string statusJson(const EnclosureReading& reading, Health health) {
+std::string statusJson(const EnclosureReading& reading,
+                       Health health,
+                       const std::string& rebuildEstimateProblem) {
     using nlohmann::ordered_json;
     ordered_json root;
     root["output_version"] = 1;
     root["state"] = keyword(health);
     root["problem"] = reading.libraryProblem.empty() ? ordered_json(nullptr)
                                                      : ordered_json(reading.libraryProblem);
+    root["rebuild_estimate_problem"] = rebuildEstimateProblem.empty()
+                                           ? ordered_json(nullptr)
+                                           : ordered_json(rebuildEstimateProblem);
     root["controllers"] = ordered_json::array();
     for (const ControllerReading& c : reading.controllers) {
         ordered_json controller;

@@ -1,12 +1,4 @@
-// norvik-raid status [--json | --nagios] [--timeout SECONDS] [--simulator]
+// norvik-raid status [--json | --nagios] [--timeout SECONDS]
 #pragma once
 
-#include <iosfwd>
-#include <string>
-#include <vector>
-
-namespace cli {
-
-int statusVerb(std::vector<std::string> args, std::ostream& out, std::ostream& err);
-
-}  // namespace cli
+#include "cli/verbs.h"

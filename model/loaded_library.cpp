@@ -39,8 +39,8 @@ LoadedLibrary::LoadedLibrary(std::filesystem::path path, std::ostream& report) {
     handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = dlerror();
-        error_ = "cannot load the controller library " + path_.string() + ": " +
-                 (why ? why : "unknown error");
+        loaderMessage_ = why ? why : "unknown error";
+        error_ = "cannot load the controller library " + path_.string() + ": " + loaderMessage_;
     } else {
         auto symbols = std::make_unique<Symbols>();
         const std::vector<std::string> missing = symbols->resolve(handle_);
@@ -51,6 +51,7 @@ LoadedLibrary::LoadedLibrary(std::filesystem::path path, std::ostream& report) {
             for (std::size_t i = 0; i < missing.size(); ++i) {
                 error_ += (i == 0 ? "" : ", ") + missing[i];
             }
+            missing_ = missing;
             dlclose(handle_);
             handle_ = nullptr;
         }
@@ -87,18 +88,6 @@ const LoadedLibrary::Symbols& LoadedLibrary::symbols() const {
         throw std::runtime_error(error_);
     }
     return *symbols_;
-}
-
-std::string vendorLibraryProblem(const LoadedLibrary& library) {
-    if (library.isLoaded()) {
-        return {};
-    }
-    // A missing file needs no loader message: only where it belongs.
-    std::error_code ignored;
-    const std::string what = std::filesystem::exists(library.path(), ignored)
-                                 ? library.loadError()
-                                 : "the vendor's controller library is missing";
-    return what + "; the vendor's libmv_api.so belongs at " + library.path().string();
 }
 
 #define NORVIK_FORWARD(name, shape, parameters, arguments) \

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/controller_library.h"
 
@@ -23,8 +24,12 @@ class LoadedLibrary final : public ControllerLibrary {
 
     const std::filesystem::path& path() const { return path_; }
     bool isLoaded() const;
-    // Why loading failed; empty when loaded.
+    // Why loading failed, in English for logs; empty when loaded.
     const std::string& loadError() const { return error_; }
+    // The parts of that failure, for the user's own words: the loader's
+    // message when the file would not load, or the functions the file lacks.
+    const std::string& loaderMessage() const { return loaderMessage_; }
+    const std::vector<std::string>& missingFunctions() const { return missing_; }
 
     NORVIK_LIBRARY_OPERATIONS(NORVIK_LIBRARY_OPERATION_OVERRIDE)
 
@@ -34,10 +39,8 @@ class LoadedLibrary final : public ControllerLibrary {
 
     std::filesystem::path path_;
     std::string error_;
+    std::string loaderMessage_;
+    std::vector<std::string> missing_;
     void* handle_ = nullptr;
     std::unique_ptr<Symbols> symbols_;
 };
-
-// One sentence for the user when `library` is the vendor's and did not load:
-// what is wrong and where the file belongs. Empty when it loaded.
-std::string vendorLibraryProblem(const LoadedLibrary& library);

@@ -105,13 +105,9 @@ int answer(LibraryHost& host, sd_bus_message* call, library_shape::IdsChange) {
     return answerIds<operation>(host, call, operation);
 }
 
-int getProperty(sd_bus_message* reply, const std::string& value) {
-    return sd_bus_message_append(reply, "s", value.c_str());
-}
-
 }  // namespace
 
-BusService::BusService(LibraryHost& host, std::string libraryProblem, platform::Clock& clock)
+BusService::BusService(LibraryHost& host, LibraryFailure libraryProblem, platform::Clock& clock)
     : host_(host), libraryProblem_(std::move(libraryProblem)), clock_(clock) {}
 
 BusService::~BusService() = default;
@@ -140,6 +136,13 @@ int BusService::receive(sd_bus_message* call, void* userdata, sd_bus_error* erro
                                                      library_shape::kChanges<Shape>, error);
 }
 
+int BusService::receiveAuthorizeChanges(sd_bus_message* call, void* userdata, sd_bus_error* error) {
+    const Serve authorized = [](BusService&, sd_bus_message* c) {
+        sd_bus_reply_method_return(c, "");
+    };
+    return static_cast<BusService*>(userdata)->admit(call, authorized, true, error);
+}
+
 int BusService::libraryProblem(sd_bus*,
                                const char*,
                                const char*,
@@ -147,7 +150,9 @@ int BusService::libraryProblem(sd_bus*,
                                sd_bus_message* reply,
                                void* userdata,
                                sd_bus_error*) {
-    return getProperty(reply, static_cast<BusService*>(userdata)->libraryProblem_);
+    const LibraryFailure& problem = static_cast<BusService*>(userdata)->libraryProblem_;
+    return sd_bus_message_append(reply, "(sss)", problem.kindName(), problem.path.c_str(),
+                                 problem.detail.c_str());
 }
 
 #define NORVIK_METHOD_NAMES(name, shape, parameters, arguments) \
@@ -174,8 +179,13 @@ const sd_bus_vtable* BusService::vtable() {
            k##name##Names.bytes.data()),
     static const sd_bus_vtable table[] = {
         SD_BUS_VTABLE_START(0),
+        // clang-format off
         NORVIK_LIBRARY_OPERATIONS(NORVIK_METHOD)
-            SD_BUS_PROPERTY("LibraryProblem", "s", libraryProblem, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_METHOD(kAuthorizeChanges, "", "", receiveAuthorizeChanges,
+                      SD_BUS_VTABLE_UNPRIVILEGED),
+        SD_BUS_PROPERTY("LibraryProblem", "(sss)", libraryProblem, 0,
+                        SD_BUS_VTABLE_PROPERTY_CONST),
+        // clang-format on
         SD_BUS_VTABLE_END,
     };
 #undef NORVIK_METHOD

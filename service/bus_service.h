@@ -1,6 +1,9 @@
 // The library's operations as methods of one bus object, one method per
-// operation with the operation's name, and the LibraryProblem property (why
-// the library cannot be used; empty when it can).
+// operation with the operation's name; AuthorizeChanges, which asks polkit
+// once before a series of changes, so that a refusal comes before anything
+// has changed and a password is typed once; and the LibraryProblem property
+// (why the library cannot be used, as (kind, path, detail) with the kind
+// named by LibraryFailure; all empty when it can be).
 //
 // The loop never blocks but inside the library: every call waits in its
 // caller's queue and callers take turns, one library call at a time, after
@@ -20,6 +23,7 @@
 #include <list>
 #include <string>
 
+#include "model/library_failure.h"
 #include "platform/runloop/clock.h"
 #include "platform/sdbus/bus_handles.h"
 #include "service/fair_queue.h"
@@ -43,7 +47,7 @@ class BusService {
     static constexpr std::size_t kPipelineDepth = 4;
 
     // `clock` must outlive the service; the pace is measured on it.
-    BusService(LibraryHost& host, std::string libraryProblem, platform::Clock& clock);
+    BusService(LibraryHost& host, LibraryFailure libraryProblem, platform::Clock& clock);
     ~BusService();
     BusService(const BusService&) = delete;
     BusService& operator=(const BusService&) = delete;
@@ -72,6 +76,7 @@ class BusService {
     static int receive(sd_bus_message* call, void* userdata, sd_bus_error* error);
     template <auto operation>
     static void serve(BusService& self, sd_bus_message* call);
+    static int receiveAuthorizeChanges(sd_bus_message* call, void* userdata, sd_bus_error* error);
     static int takeTurn(sd_event_source* source, void* userdata);
     static int paceEnded(sd_event_source* source, uint64_t usec, void* userdata);
     static int authorized(sd_bus_message* answer, void* userdata, sd_bus_error* error);
@@ -92,7 +97,7 @@ class BusService {
     std::size_t waiting(const std::string& caller) const;
 
     LibraryHost& host_;
-    std::string libraryProblem_;
+    LibraryFailure libraryProblem_;
     platform::Clock& clock_;
     FairQueue<Job> queue_{kPipelinePace, kPipelineDepth};
     std::size_t admittedSinceTurn_ = 0;

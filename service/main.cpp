@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "model/library_failure.h"
 #include "model/loaded_library.h"
 #include "platform/runloop/clock.h"
 #include "platform/sdbus/bus_handles.h"
@@ -70,14 +71,14 @@ int main(int argc, char** argv) {
     service::LibraryHost host(library, watchdog, clock);
     // Still served without a library: every client call then reports the
     // failure, and LibraryProblem says why.
-    std::string problem = vendorLibraryProblem(library);
+    LibraryFailure problem = LibraryFailure::of(library);
     try {
         host.startUp();
     } catch (const std::exception& e) {
         std::cerr << "norvik-raidd: starting the controller library failed: " << e.what()
                   << std::endl;
-        if (problem.empty()) {
-            problem = std::string("starting the controller library failed: ") + e.what();
+        if (problem.kind == LibraryFailure::Kind::None) {
+            problem = {LibraryFailure::Kind::StartFailed, library.path().string(), e.what()};
         }
     }
 

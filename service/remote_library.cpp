@@ -106,19 +106,25 @@ MessagePtr RemoteLibrary::send(MessagePtr call, Kind kind) {
             throw RemoteLibraryError(error.name(),
                                      std::string(kNotAnswering) + " (" + error.describe(r) + ")");
         }
+        if (error.hasName(SD_BUS_ERROR_ACCESS_DENIED)) {
+            refusal_ = error.get()->message ? error.get()->message : SD_BUS_ERROR_ACCESS_DENIED;
+        }
         throw RemoteLibraryError(error.name(), error.describe(r));
     }
     unansweredAt_.reset();
     return reply;
 }
 
-std::string RemoteLibrary::libraryProblem() {
+LibraryFailure RemoteLibrary::libraryProblem() {
     MessagePtr call = newCall("org.freedesktop.DBus.Properties", "Get");
     check(sd_bus_message_append(call.get(), "ss", kInterface, "LibraryProblem"), "LibraryProblem");
     MessagePtr reply = send(std::move(call), Kind::Reading);
-    const char* problem = nullptr;
-    check(sd_bus_message_read(reply.get(), "v", "s", &problem), "reading LibraryProblem");
-    return problem ? problem : "";
+    const char* kind = nullptr;
+    const char* path = nullptr;
+    const char* detail = nullptr;
+    check(sd_bus_message_read(reply.get(), "v", "(sss)", &kind, &path, &detail),
+          "reading LibraryProblem");
+    return {LibraryFailure::kindNamed(kind), path, detail};
 }
 
 // Initialize, Finalize, Count and Rescan: no arguments, one byte back.
@@ -200,6 +206,10 @@ MV_U8 RemoteLibrary::changeCall(const char* method,
     check(sd_bus_message_append_array(call.get(), 'y', record, size), method);
     MessagePtr reply = send(std::move(call), Kind::Change);
     return readStatus(reply.get());
+}
+
+void RemoteLibrary::authorizeChanges() {
+    send(newCall(kInterface, kAuthorizeChanges), Kind::Change);
 }
 
 #define NORVIK_REMOTE_OPERATION(name, shape, parameters, arguments) \

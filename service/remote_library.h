@@ -16,6 +16,7 @@
 #include <string>
 
 #include "model/controller_library.h"
+#include "model/library_failure.h"
 #include "platform/runloop/clock.h"
 #include "platform/sdbus/bus_handles.h"
 
@@ -56,8 +57,15 @@ class RemoteLibrary final : public ControllerLibrary {
     bool answering() const { return !unansweredAt_; }
 
     // Why the service cannot use its controller library (it could not load
-    // it, or starting it failed); empty when it can. Throws RemoteLibraryError.
-    std::string libraryProblem();
+    // it, or starting it failed); Kind::None when it can. Throws
+    // RemoteLibraryError.
+    LibraryFailure libraryProblem();
+
+    // Asks the service whether this client may change the enclosure (polkit
+    // may ask for a password); throws RemoteLibraryError when it may not.
+    void authorizeChanges();
+    // Why polkit refused the last change that it refused; empty when none was.
+    const std::string& refusal() const { return refusal_; }
 
     NORVIK_LIBRARY_OPERATIONS(NORVIK_LIBRARY_OPERATION_OVERRIDE)
 
@@ -98,6 +106,7 @@ class RemoteLibrary final : public ControllerLibrary {
     RemoteLibraryOptions options_;
     platform::bus::BusPtr bus_;
     std::optional<platform::TimePoint> unansweredAt_;
+    std::string refusal_;
 };
 
 // Whether norvik-raidd is on the system bus, running or activatable.

@@ -28,7 +28,7 @@ ConfigurationSheet::ConfigurationSheet(Private,
                                        const DeviceList& devices,
                                        std::function<void()> configured)
     : launchApplication([](const std::string& application) {
-          platform::Workspace::sharedWorkspace().launchApplication(application);
+          return platform::Workspace::sharedWorkspace().launchApplication(application);
       }),
       devices_(devices),
       configured_(std::move(configured)),

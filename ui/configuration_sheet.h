@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "model/volume_configuration.h"
+#include "platform/controls/workspace.h"
 #include "platform/core/object.h"
 #include "ui/device_list.h"
 #include "ui/main_interface.h"
@@ -19,9 +21,9 @@ class ConfigurationSheet : public platform::Object {
 
   public:
     // Layout codes: the tags of raidPicker's cells.
-    static constexpr int kLayoutRAID0 = 1;
-    static constexpr int kLayoutRAID1 = 2;
-    static constexpr int kLayoutIndividualDisks = 3;
+    static constexpr int kLayoutRAID0 = VolumeConfiguration::kLayoutRAID0;
+    static constexpr int kLayoutRAID1 = VolumeConfiguration::kLayoutRAID1;
+    static constexpr int kLayoutIndividualDisks = VolumeConfiguration::kLayoutIndividualDisks;
 
     static constexpr std::int64_t kNameMaxLength = 15;
 
@@ -57,7 +59,7 @@ class ConfigurationSheet : public platform::Object {
 
     // How the success alert opens the desktop's disk tool; the shared
     // workspace unless replaced (tests record the request instead).
-    std::function<void(const std::string& application)> launchApplication;
+    std::function<platform::LaunchOutcome(const std::string& application)> launchApplication;
 
   private:
     // The tag of raidPicker's selected cell (0 without a matrix).

@@ -1,10 +1,10 @@
 #include "ui/device_list.h"
 
 #include "platform/controls/menu.h"
+#include "ui/localized.h"
 
 namespace {
 constexpr const char* kDeviceTitle = "Norvik Duo Thunderbolt";
-constexpr const char* kNoDevicesTitle = "No devices found";
 }  // namespace
 
 std::shared_ptr<DeviceList> DeviceList::create(const MainInterface& ui,
@@ -40,7 +40,8 @@ void DeviceList::scanForControllers() {
         menu->addItem(item);
     }
     if (controllers_.empty()) {
-        auto item = platform::MenuItem::create(kNoDevicesTitle, changeDeviceAction(), "");
+        auto item =
+            platform::MenuItem::create(localized("NO_DEVICES_FOUND"), changeDeviceAction(), "");
         item->setTarget(weak_from_this());
         menu->addItem(item);
     }

@@ -6,8 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "model/marvell_disk.h"
-#include "model/marvell_raid_set.h"
+#include "model/mirror_rebuild.h"
 #include "platform/core/object.h"
 #include "ui/device_list.h"
 #include "ui/main_interface.h"
@@ -28,8 +27,8 @@ class RebuildFlow : public platform::Object {
     RebuildFlow(Private, const DeviceList& devices, const VolumePanel& volumes, Hooks hooks);
 
     void doRebuild(platform::Object* sender);
-    void doRebuildRAID(const std::shared_ptr<MarvellRAIDSet>& set,
-                       const std::shared_ptr<MarvellDisk>& disk);
+    // Frees the replacement, starts the rebuild and reports a failure.
+    void doRebuildRAID(const MirrorRebuild& rebuild);
     static platform::Selector doRebuildAction();
 
   private:

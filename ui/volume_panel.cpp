@@ -10,6 +10,7 @@
 #include "platform/controls/byte_count_formatter.h"
 #include "platform/controls/image.h"
 #include "platform/controls/menu.h"
+#include "ui/disk_identity.h"
 #include "ui/health_icon.h"
 #include "ui/localized.h"
 #include "ui/volume_title.h"
@@ -102,6 +103,7 @@ void VolumePanel::updateInfo() {
     std::string capacityString;
     std::string statusText;
     std::string statusToolTip;
+    std::string typeToolTip;
     bool hideExtras = true;
 
     const auto object = selectedObject();
@@ -135,12 +137,14 @@ void VolumePanel::updateInfo() {
         }
         if (disks_) {
             disks_->setStringValue(members);
+            disks_->setToolTip(memberIdentities(*set, controller.get()));
         }
         hideExtras = false;
     } else if (auto disk = std::dynamic_pointer_cast<MarvellDisk>(object)) {
         typeText = localized("INDIVIDUAL_DISK");
         capacityString = capacityText(disk->capacity());
         statusText = disk->statusString();
+        typeToolTip = diskIdentity(*disk);
     }
 
     if (rebuildButton_) {
@@ -154,6 +158,7 @@ void VolumePanel::updateInfo() {
     }
     if (type_) {
         type_->setStringValue(typeText);
+        type_->setToolTip(typeToolTip);
     }
     if (capacity_) {
         capacity_->setStringValue(capacityString);

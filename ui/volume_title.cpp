@@ -1,14 +1,7 @@
 #include "ui/volume_title.h"
 
-#include "ui/localized.h"
+#include "model/rebuild_cancellation.h"
 
 std::string volumeTitle(const MarvellRAIDSet& set) {
-    const auto name = set.name();
-    if (!name) {
-        return localizedFormat("VOLUME_NAME_UNREADABLE", {set.vdid()});
-    }
-    if (name->empty()) {
-        return localizedFormat("VOLUME_NAME_EMPTY", {set.vdid()});
-    }
-    return *name;
+    return volumeDisplayName(set);
 }

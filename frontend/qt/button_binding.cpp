@@ -22,7 +22,7 @@ void ButtonBinding::mirror() {
     if (!widget_) {
         return;
     }
-    const QString text = withMnemonic(buttonText(button_->title()), mnemonicOf(*widget_));
+    const QString text = mnemonicText(button_->title());
     if (widget_->text() != text) {
         widget_->setText(text);
     }

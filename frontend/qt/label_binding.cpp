@@ -19,11 +19,9 @@ void LabelBinding::mirror() {
     if (!label_) {
         return;
     }
-    // A caption with a buddy gets its mnemonic; any other '&' is literal.
-    QString text = toQString(field_->stringValue());
-    if (label_->buddy() != nullptr) {
-        text = withMnemonic(buttonText(field_->stringValue()), mnemonicOf(*label_));
-    }
+    // A caption with a buddy shows its mnemonic; in any other label '&' is literal.
+    const QString text = label_->buddy() != nullptr ? mnemonicText(field_->stringValue())
+                                                    : toQString(field_->stringValue());
     if (label_->text() != text) {
         label_->setText(text);
     }

@@ -56,7 +56,7 @@ void MatrixBinding::mirror() {
         }
         const auto& cell = matrix_->cells()[static_cast<std::size_t>(index)];
         if (!cell->title().empty()) {
-            button->setText(withMnemonic(buttonText(cell->title()), mnemonicOf(*button)));
+            button->setText(mnemonicText(cell->title()));
         }
         button->setEnabled(matrix_->isEnabled() && cell->isEnabled());
         const bool selected = cell->tag() == selectedTag;

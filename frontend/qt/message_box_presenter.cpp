@@ -48,7 +48,7 @@ platform::ModalResponse MessageBoxPresenter::present(const platform::Alert& aler
     std::vector<QPushButton*> buttons;
     for (const auto& title : titles) {
         // One role for all keeps them in the order they were added.
-        buttons.push_back(box.addButton(buttonText(title), QMessageBox::ActionRole));
+        buttons.push_back(box.addButton(mnemonicText(title), QMessageBox::ActionRole));
     }
     box.setDefaultButton(buttons.front());
     box.setEscapeButton(buttons.front());

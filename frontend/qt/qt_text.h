@@ -1,9 +1,7 @@
 // Text between our UTF-8 strings and Qt's UTF-16 ones.
 #pragma once
 
-#include <QObject>
 #include <QString>
-#include <QVariant>
 #include <string>
 
 namespace frontend {
@@ -16,34 +14,27 @@ inline std::string toStdString(const QString& s) {
     return s.toStdString();
 }
 
-// A title shown on a button or radio button: '&' is a mnemonic marker to
-// Qt, so a literal one is doubled.
-inline QString buttonText(const std::string& title) {
-    return toQString(title).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-
-// `text` (already escaped) with the Alt mnemonic on the first `letter` in it,
-// in either case; unchanged when the text has no such letter (another
-// language's title) or `letter` is empty.
-inline QString withMnemonic(QString text, const QString& letter) {
-    if (letter.size() != 1) {
-        return text;
-    }
+// A control's text from the string table, as Qt shows it: '&' before a
+// letter or digit marks the Alt mnemonic and "&&" is an ampersand, as the
+// tables write them; any other '&' ("Save & Quit") is shown as it is.
+inline QString mnemonicText(const std::string& title) {
+    const QString text = toQString(title);
+    const QLatin1Char ampersand('&');
+    QString shown;
+    shown.reserve(text.size() + 1);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            ++i;  // an escaped '&&'
-        } else if (text[i].toCaseFolded() == letter[0].toCaseFolded()) {
-            text.insert(i, QLatin1Char('&'));
-            break;
+        if (text[i] != ampersand) {
+            shown += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == ampersand) {
+            shown += QLatin1String("&&");
+            ++i;
+        } else if (i + 1 < text.size() && text[i + 1].isLetterOrNumber()) {
+            shown += ampersand;
+        } else {
+            shown += QLatin1String("&&");
         }
     }
-    return text;
-}
-
-// The mnemonic letter the interface file gives a widget whose text comes from
-// the program (dynamic property "mnemonic").
-inline QString mnemonicOf(const QObject& widget) {
-    return widget.property("mnemonic").toString();
+    return shown;
 }
 
 }  // namespace frontend

@@ -23,14 +23,14 @@ u128 power(u128 base, std::size_t exponent) {
     return result;
 }
 
-std::string withThousandsSeparators(u128 value) {
+std::string withThousandsSeparators(u128 value, const std::string& separator) {
     std::string digits;
     do {
         digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
         value /= 10;
     } while (value != 0);
     for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3) {
-        digits.insert(static_cast<std::size_t>(i), 1, ',');
+        digits.insert(static_cast<std::size_t>(i), separator);
     }
     return digits;
 }
@@ -38,6 +38,12 @@ std::string withThousandsSeparators(u128 value) {
 }  // namespace
 
 std::string ByteCountFormatter::stringFromByteCount(std::int64_t bytes, CountStyle style) {
+    return stringFromByteCount(bytes, style, NumberSymbols::session());
+}
+
+std::string ByteCountFormatter::stringFromByteCount(std::int64_t bytes,
+                                                    CountStyle style,
+                                                    const NumberSymbols& symbols) {
     if (bytes == 0) {
         return "Zero KB";
     }
@@ -59,7 +65,7 @@ std::string ByteCountFormatter::stringFromByteCount(std::int64_t bytes, CountSty
         ++unit;
     }
     if (unit == 0) {
-        return sign + withThousandsSeparators(magnitude) + " bytes";
+        return sign + withThousandsSeparators(magnitude, symbols.groupingSeparator) + " bytes";
     }
 
     // Exact fixed-point rounding, half to even: scaled = magnitude * 10^digits / base^unit.
@@ -73,7 +79,7 @@ std::string ByteCountFormatter::stringFromByteCount(std::int64_t bytes, CountSty
         ++scaled;
     }
 
-    std::string text = withThousandsSeparators(scaled / scale);
+    std::string text = withThousandsSeparators(scaled / scale, symbols.groupingSeparator);
     u128 fraction = scaled % scale;
     int shown = digits;
     while (shown > 0 && fraction % 10 == 0) {  // trailing zeros are dropped
@@ -87,7 +93,7 @@ std::string ByteCountFormatter::stringFromByteCount(std::int64_t bytes, CountSty
                 static_cast<char>('0' + static_cast<int>(fraction % 10));
             fraction /= 10;
         }
-        text += "." + fractionText;
+        text += symbols.decimalSeparator + fractionText;
     }
     return sign + text + " " + kUnits[unit];
 }

@@ -5,10 +5,13 @@
 // 1024. The unit is the largest (up to EB) that the unrounded size reaches;
 // bytes and KB show no fraction, MB one digit, GB and above two, rounded half
 // to even on the exact value, trailing zeros dropped, thousands separated by ",".
+// Those are the English symbols; the session's locale gives its own ("12,35 GB").
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "platform/controls/number_symbols.h"
 
 namespace platform {
 
@@ -23,7 +26,11 @@ class ByteCountFormatter {
   public:
     using CountStyle = platform::CountStyle;
 
+    // In the session's locale.
     static std::string stringFromByteCount(std::int64_t bytes, CountStyle style);
+    static std::string stringFromByteCount(std::int64_t bytes,
+                                           CountStyle style,
+                                           const NumberSymbols& symbols);
 };
 
 }  // namespace platform

@@ -44,6 +44,7 @@ LaunchOutcome spawnDetached(const std::filesystem::path& program) {
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        outcome.error = errno;
         outcome.message = std::string("cannot create a pipe: ") + std::strerror(errno);
         return outcome;
     }
@@ -54,6 +55,7 @@ LaunchOutcome spawnDetached(const std::filesystem::path& program) {
 
     const pid_t child = ::fork();
     if (child < 0) {
+        outcome.error = errno;
         outcome.message = std::string("cannot fork: ") + std::strerror(errno);
         ::close(pipeFds[0]);
         ::close(pipeFds[1]);
@@ -92,6 +94,7 @@ LaunchOutcome spawnDetached(const std::filesystem::path& program) {
     const ssize_t got = readFully(pipeFds[0], &execError, sizeof execError);
     ::close(pipeFds[0]);
     if (got == static_cast<ssize_t>(sizeof execError)) {
+        outcome.error = execError;
         outcome.message = "cannot start " + path + ": " + std::strerror(execError);
         return outcome;
     }

@@ -22,6 +22,7 @@ struct LaunchOutcome {
     Status status = Status::NotInstalled;
     std::filesystem::path program;  // the program started or tried
     std::string message;            // why it failed, for stderr
+    int error = 0;                  // the errno of a failure, when there is one
 
     bool launched() const { return status == Status::Launched; }
 };

@@ -43,6 +43,18 @@ std::optional<std::pair<std::uint16_t, std::uint16_t>> parseIdPair(std::string_v
     return std::pair{*first, *second};
 }
 
+std::optional<std::uint64_t> sectorCountInBytes(std::string_view text) {
+    const std::string value = trimmed(text);
+    std::uint64_t sectors = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), sectors);
+    constexpr std::uint64_t kSector = 512;
+    if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+        sectors > UINT64_MAX / kSector) {
+        return std::nullopt;
+    }
+    return sectors * kSector;
+}
+
 bool isBelow(std::string_view path, std::string_view ancestor) {
     return !ancestor.empty() && path.size() > ancestor.size() + 1 && path.starts_with(ancestor) &&
            path[ancestor.size()] == '/';

@@ -19,6 +19,11 @@ std::optional<std::uint16_t> parseHexId(std::string_view text);
 // A pair of identities as udev's PCI_ID and PCI_SUBSYS_ID give them ("1B4B:9230").
 std::optional<std::pair<std::uint16_t, std::uint16_t>> parseIdPair(std::string_view text);
 
+// A block device's "size" attribute (in 512-byte sectors, whatever the
+// device's own sector size) in bytes; empty when it is no decimal number or
+// the bytes do not fit in 64 bits.
+std::optional<std::uint64_t> sectorCountInBytes(std::string_view text);
+
 // True when `path` lies strictly below `ancestor`.
 bool isBelow(std::string_view path, std::string_view ancestor);
 

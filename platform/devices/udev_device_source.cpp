@@ -1,11 +1,12 @@
 #include "platform/devices/udev_device_source.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <vector>
 
+#include "platform/controls/bundle.h"
+#include "platform/controls/string_format.h"
 #include "platform/devices/device_facts.h"
 #include "platform/devices/sysfs_values.h"
 #include "platform/devices/udev_handles.h"
@@ -14,6 +15,10 @@ namespace platform::devices {
 namespace {
 
 constexpr std::string_view kSysDevices = "/sys/devices";
+
+std::string localized(const char* key) {
+    return Bundle::mainBundle().localizedString(key);
+}
 
 std::string_view orEmpty(const char* text) {
     return text ? std::string_view(text) : std::string_view();
@@ -53,12 +58,13 @@ PropertyTable diskFacts(udev_device* device) {
     putText(facts, facts::kModel, model.empty() ? property(device, "ID_MODEL") : model);
     const std::string serial = property(device, "ID_SERIAL_SHORT");
     putText(facts, facts::kSerial, serial.empty() ? attribute(device, "device/serial") : serial);
-    if (const std::string size = attribute(device, "size"); !size.empty()) {
-        const std::uint64_t sectors = std::strtoull(size.c_str(), nullptr, 10);  // of 512 bytes
-        facts[facts::kSizeBytes] = facts::littleEndian(sectors * 512, 8);
+    if (const auto bytes = sysfs::sectorCountInBytes(attribute(device, "size"))) {
+        facts[facts::kSizeBytes] = facts::littleEndian(*bytes, 8);
     }
     return facts;
 }
+
+constexpr const char* kDiskFactKeys[] = {facts::kModel, facts::kSerial, facts::kSizeBytes};
 
 }  // namespace
 
@@ -66,8 +72,8 @@ std::shared_ptr<UdevDeviceSource> UdevDeviceSource::create(DeviceTree& tree, std
     auto source = std::make_shared<UdevDeviceSource>(Private{}, tree);
     source->udev_ = udev_new();
     if (!source->udev_) {
-        err << "cannot read the machine's devices: udev is not available (" << std::strerror(errno)
-            << ")\n";
+        const int error = errno;  // before the string table is read
+        err << formatString(localized("UDEV_UNAVAILABLE"), {std::strerror(error)}) << "\n";
         return nullptr;
     }
     // The monitor first, so nothing that happens while enumerating is lost;
@@ -81,7 +87,7 @@ std::shared_ptr<UdevDeviceSource> UdevDeviceSource::create(DeviceTree& tree, std
         udev_monitor_enable_receiving(monitor.get()) >= 0) {
         source->monitor_ = monitor.release();
     } else {
-        err << "devices plugged in or out will not be noticed: cannot listen to udev events\n";
+        err << localized("UDEV_NOT_FOLLOWED") << "\n";
     }
     source->enumerate();
     return source;
@@ -233,7 +239,11 @@ NodeId UdevDeviceSource::keepPci(udev_device* device, bool unbound) {
 void UdevDeviceSource::keepDisk(udev_device* device) {
     const std::string syspath = udev_device_get_syspath(device);
     const std::string name(orEmpty(udev_device_get_sysname(device)));
-    if (name.empty() || disks_.contains(syspath)) {
+    if (name.empty()) {
+        return;
+    }
+    if (disks_.contains(syspath)) {
+        refreshDisk(device, syspath);
         return;
     }
     // The kernel reuses names: a disk of that name we still hold is gone.
@@ -269,6 +279,21 @@ void UdevDeviceSource::keepDisk(udev_device* device) {
     }
     if (tree_.addDisk(name, busPath, true)) {
         disks_[syspath] = name;
+    }
+}
+
+void UdevDeviceSource::refreshDisk(udev_device* device, const std::string& syspath) {
+    const NodeId bus = tree_.nodeAtPath(syspath);
+    if (bus == kNoNode) {
+        return;  // a disk without a controller has no facts in the tree
+    }
+    const PropertyTable now = diskFacts(device);
+    keepNode(std::string(orEmpty(udev_device_get_sysname(device))), syspath, kNoNode, now);
+    // What the disk no longer tells is no longer known (a medium taken out).
+    for (const char* key : kDiskFactKeys) {
+        if (!now.contains(key) && tree_.node(bus)->properties.contains(key)) {
+            tree_.removeProperty(bus, key);
+        }
     }
 }
 

@@ -62,6 +62,8 @@ class UdevDeviceSource final : public RunLoopSource {
     void apply(udev_device* device, std::string_view action);
     NodeId keepPci(udev_device* device, bool unbound);
     void keepDisk(udev_device* device);
+    // A "change" of a disk already kept: its model, serial and size again.
+    void refreshDisk(udev_device* device, const std::string& syspath);
     void keepThunderbolt(udev_device* device);
     void forget(const std::string& syspath);
     void forgetDisk(const std::string& syspath);

@@ -1,6 +1,6 @@
 #include "sim/command/arguments.h"
 
-#include <cctype>
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 
@@ -11,42 +11,30 @@ Arguments::Arguments(const std::string& command,
                      const std::set<std::string>& valued,
                      const std::set<std::string>& flags)
     : command_(command) {
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word.rfind("--", 0) != 0 || word == "--") {
-            if (word.size() > 1 && word[0] == '-' &&
-                !std::isdigit(static_cast<unsigned char>(word[1]))) {
-                throw UsageError(command_ + ": unknown option " + word);
-            }
-            positionals_.push_back(word);
-            continue;
+    CLI::App parser("", command);
+    // "--help" is a command of its own, only as the first word.
+    parser.set_help_flag();
+    parser.add_option("arguments", positionals_);
+    for (const std::string& name : valued) {
+        parser.add_option_function<std::string>(
+            "--" + name, [this, name](const std::string& value) { options_[name] = value; });
+    }
+    std::map<std::string, int> counts;
+    for (const std::string& name : flags) {
+        parser.add_flag("--" + name, counts[name])->disable_flag_override();
+    }
+    std::vector<std::string> reversed(words.rbegin(), words.rend());
+    try {
+        parser.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(command_ + ": " + e.what());
+    }
+    for (const auto& [name, count] : counts) {
+        if (count > 1) {
+            throw UsageError(command_ + ": --" + name + " is given twice");
         }
-        std::string name = word.substr(2);
-        std::optional<std::string> inlineValue;
-        if (auto eq = name.find('='); eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        if (valued.count(name)) {
-            if (options_.count(name)) {
-                throw UsageError(command_ + ": --" + name + " is given twice");
-            }
-            if (inlineValue) {
-                options_[name] = *inlineValue;
-            } else if (i + 1 < words.size()) {
-                options_[name] = words[++i];
-            } else {
-                throw UsageError(command_ + ": --" + name + " needs a value");
-            }
-        } else if (flags.count(name)) {
-            if (inlineValue) {
-                throw UsageError(command_ + ": --" + name + " takes no value");
-            }
-            if (!flags_.insert(name).second) {
-                throw UsageError(command_ + ": --" + name + " is given twice");
-            }
-        } else {
-            throw UsageError(command_ + ": unknown option --" + name);
+        if (count == 1) {
+            flags_.insert(name);
         }
     }
 }

@@ -306,19 +306,27 @@ void foreign(Context& c, const std::vector<std::string>& words) {
     }
 }
 
-const std::map<std::string, Handler>& handlers() {
-    static const std::map<std::string, Handler> table = {
-        {"reset", reset},
-        {"status", status},
-        {"plug", [](Context& c, const auto& w) { plug(c, w, true); }},
-        {"unplug", [](Context& c, const auto& w) { plug(c, w, false); }},
-        {"pull", pull},
-        {"insert", insert},
-        {"rebuild-time", rebuildTime},
-        {"advance", advance},
-        {"auto-rebuild", autoRebuild},
-        {"fault", fault},
-        {"foreign", foreign},
+struct Command {
+    Handler handler;
+    const char* synopsis;  // its line of the usage text
+};
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"reset",
+         {reset,
+          "reset [--layout raid1|raid0|individual|empty] [--enclosures N] "
+          "[--disk-size BYTES]"}},
+        {"status", {status, "status [--json]"}},
+        {"plug", {[](Context& c, const auto& w) { plug(c, w, true); }, "plug [N]"}},
+        {"unplug", {[](Context& c, const auto& w) { plug(c, w, false); }, "unplug [N]"}},
+        {"pull", {pull, "pull SLOT [--enclosure N]"}},
+        {"insert", {insert, "insert SLOT [--size BYTES] [--enclosure N]"}},
+        {"rebuild-time", {rebuildTime, "rebuild-time SECONDS"}},
+        {"advance", {advance, "advance SECONDS"}},
+        {"auto-rebuild", {autoRebuild, "auto-rebuild on|off [--enclosure N]"}},
+        {"fault", {fault, "fault OPERATION (--status N | --throw) [--times K] | fault clear"}},
+        {"foreign", {foreign, "foreign add NAME [--size BYTES] | foreign remove NAME"}},
     };
     return table;
 }
@@ -360,6 +368,7 @@ Commands:
   foreign add NAME [--size BYTES] | foreign remove NAME
                                attach or detach a whole disk on another bus
   help, -h, --help             show this text (only as the first word)
+  -V, --version                show the version (only as the first word)
 
 Exit status: 0 done, 1 the world could not be read or does not allow it, 2 mistyped.
 )";
@@ -379,9 +388,13 @@ int runCommand(const std::vector<std::string>& args,
         out << commandUsage();
         return kCommandOk;
     }
+    if (args.size() == 1 && (args[0] == "--version" || args[0] == "-V")) {
+        out << "norvik-sim " << NORVIK_VERSION << "\n";
+        return kCommandOk;
+    }
+    const auto command = commands().find(args[0]);
     try {
-        auto handler = handlers().find(args[0]);
-        if (handler == handlers().end()) {
+        if (command == commands().end()) {
             throw UsageError("unknown command \"" + args[0] + "\"");
         }
         WorldStore store(location);
@@ -390,10 +403,14 @@ int runCommand(const std::vector<std::string>& args,
             std::chrono::duration_cast<std::chrono::nanoseconds>(clock.now().time_since_epoch())
                 .count(),
             out};
-        handler->second(context, std::vector<std::string>(args.begin() + 1, args.end()));
+        command->second.handler(context, std::vector<std::string>(args.begin() + 1, args.end()));
         return kCommandOk;
     } catch (const UsageError& e) {
-        err << "norvik-sim: " << e.what() << "\nTry 'norvik-sim --help'.\n";
+        err << "norvik-sim: " << e.what() << "\n";
+        if (command != commands().end()) {
+            err << "Usage: norvik-sim " << command->second.synopsis << "\n";
+        }
+        err << "Try 'norvik-sim --help'.\n";
         return kCommandUsage;
     } catch (const WorldContentError& e) {
         err << "norvik-sim: " << e.what()

@@ -54,7 +54,7 @@ TEST(DeviceList, NoControllerGivesThePlaceholder) {
     h.launchAndSettle();
     const auto& menu = h.ui.devicePicker->menu();
     ASSERT_EQ(menu->numberOfItems(), 1u);
-    EXPECT_EQ(menu->items()[0]->title(), "No devices found");
+    EXPECT_EQ(menu->items()[0]->title(), "NO_DEVICES_FOUND");
     EXPECT_EQ(menu->items()[0]->representedObject(), nullptr);
     EXPECT_EQ(menu->items()[0]->action().name(), "changeDevice:");
     EXPECT_EQ(h.delegate->devices().fController(), nullptr);

@@ -27,7 +27,7 @@ TEST_F(EnclosureDetection, EnclosurePresentAtStartupGivesOneRescan) {
 TEST_F(EnclosureDetection, PluggedWhileRunningGivesOneRescanForSeveralServices) {
     h.launchAndSettle();
     EXPECT_EQ(rescans(), 1);
-    EXPECT_EQ(h.titles(*h.ui.devicePicker), std::vector<std::string>{"No devices found"});
+    EXPECT_EQ(h.titles(*h.ui.devicePicker), std::vector<std::string>{"NO_DEVICES_FOUND"});
 
     h.enclosureWithVolume(MV_LD_MODE_RAID1);
     h.enclosureWithVolume(MV_LD_MODE_RAID0);
@@ -53,7 +53,7 @@ TEST_F(EnclosureDetection, UnpluggedGivesOneRescanAndThePlaceholder) {
     h.unplugEnclosure(0);
     h.advance(1);
     EXPECT_EQ(rescans(), 2);
-    EXPECT_EQ(h.titles(*h.ui.devicePicker), std::vector<std::string>{"No devices found"});
+    EXPECT_EQ(h.titles(*h.ui.devicePicker), std::vector<std::string>{"NO_DEVICES_FOUND"});
     EXPECT_FALSE(h.ui.picker->isEnabled());
 }
 

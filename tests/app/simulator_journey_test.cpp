@@ -118,7 +118,7 @@ TEST_F(SimulatorJourney, DiskFailsIsReplacedRebuiltReconfiguredAndUnplugged) {
     // Unplugged: one rescan, and the window says so.
     hardware([](sim::Enclosure& e) { e.plugged = false; });
     h.advance(1);
-    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre("No devices found"));
+    EXPECT_THAT(h.titles(*h.ui.devicePicker), ElementsAre("NO_DEVICES_FOUND"));
     EXPECT_FALSE(h.ui.picker->isEnabled());
     EXPECT_FALSE(h.ui.configButton->isEnabled());
     EXPECT_EQ(h.icon(), "icon_healthcheck_wrong");

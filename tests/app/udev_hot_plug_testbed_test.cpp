@@ -47,13 +47,13 @@ class UdevHotPlugTest : public ::testing::Test {
 TEST_F(UdevHotPlugTest, PluggingInFillsTheDeviceListAfterTheRescanDelayAndUnpluggingEmptiesIt) {
     startSource();
     h.launchAndSettle();
-    EXPECT_THAT(devices(), ElementsAre("No devices found"));
+    EXPECT_THAT(devices(), ElementsAre("NO_DEVICES_FOUND"));
 
     h.enclosureWithVolume(1);  // what the controller library reports once it is there
     testbed.add(recordings::enclosurePci());
     deliverEvents();
     h.advance(0.9);
-    EXPECT_THAT(devices(), ElementsAre("No devices found"));
+    EXPECT_THAT(devices(), ElementsAre("NO_DEVICES_FOUND"));
     h.advance(0.2);
     EXPECT_THAT(devices(), ElementsAre("Norvik Duo Thunderbolt"));
     EXPECT_THAT(h.titles(*h.ui.picker), ElementsAre("Duo"));
@@ -62,7 +62,7 @@ TEST_F(UdevHotPlugTest, PluggingInFillsTheDeviceListAfterTheRescanDelayAndUnplug
     testbed.unplug(recordings::kEnclosureBridges);
     deliverEvents();
     h.advance(1.1);
-    EXPECT_THAT(devices(), ElementsAre("No devices found"));
+    EXPECT_THAT(devices(), ElementsAre("NO_DEVICES_FOUND"));
 }
 
 TEST_F(UdevHotPlugTest, AnEnclosurePresentAtStartIsShownByTheFirstRescan) {
@@ -82,7 +82,7 @@ TEST_F(UdevHotPlugTest, ForeignDisksPluggedInAskForNothing) {
     testbed.add(recordings::foreignDisks());
     deliverEvents();
     EXPECT_FALSE(h.updatePending());
-    EXPECT_THAT(devices(), ElementsAre("No devices found"));
+    EXPECT_THAT(devices(), ElementsAre("NO_DEVICES_FOUND"));
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST_F(DevicesVerbTest, AMachineWithoutTheEnclosureExitsOne) {
     EXPECT_EQ(run({"devices"}).out.rfind("No enclosure found.", 0), 0u);
 }
 
-TEST_F(DevicesVerbTest, AMissingVendorLibraryIsSaidOnceOnStderrAndInTheOutput) {
+TEST_F(DevicesVerbTest, AMissingVendorLibraryIsSaidOnceInTheOutput) {
     const Outcome r = run({"devices", "--json"});
     const auto report = nlohmann::json::parse(r.out);
     if (report.at("library_problem").is_null()) {
@@ -102,8 +102,41 @@ TEST_F(DevicesVerbTest, AMissingVendorLibraryIsSaidOnceOnStderrAndInTheOutput) {
     const std::string problem = report.at("library_problem");
     EXPECT_NE(problem.find("belongs at"), std::string::npos) << problem;
     EXPECT_NE(problem.find("lib/norvik-raid-utility/libmv_api.so"), std::string::npos) << problem;
-    EXPECT_EQ(r.err, "norvik-raid: " + problem + "\n");
-    EXPECT_NE(run({"devices"}).out.find("Controller library: " + problem), std::string::npos);
+    EXPECT_EQ(r.err, "");
+
+    const Outcome text = run({"devices"});
+    EXPECT_EQ(text.err, "");
+    const std::string line = "Controller library: " + problem;
+    const auto at = text.out.find(line);
+    EXPECT_NE(at, std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find(line, at + 1), std::string::npos) << "said twice:\n" << text.out;
+}
+
+// Names come from the devices themselves: a Thunderbolt device names itself.
+TEST_F(DevicesVerbTest, HostileDeviceNamesNeitherStopTheReportNorReachTheTerminalRaw) {
+    testbed.add(recordings::thunderboltHost() + recordings::enclosureThunderbolt("1") +
+                recordings::enclosurePci());
+    testbed.setAttribute(recordings::kEnclosureDisk1, "device/model", "EXAMPLE\xff\xfe HDD");
+    testbed.setAttribute(recordings::kThunderboltDevice, "device_name",
+                         "Duo\x1b]0;owned\x07\nfake line\xc3");
+
+    const Outcome json = run({"devices", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto report = nlohmann::json::parse(json.out);
+    const auto& enclosure = report.at("enclosures").at(0);
+    EXPECT_EQ(enclosure.at("disks").at(0).at("model"), "EXAMPLE\uFFFD\uFFFD HDD");
+    EXPECT_EQ(enclosure.at("thunderbolt").at("device_name"),
+              "Duo\x1b]0;owned\x07\nfake line\uFFFD");
+
+    const Outcome text = run({"devices"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("Thunderbolt: Norvik Duo\\x1B]0;owned\\x07\\x0Afake line\\xC3 "
+                            "(authorized)"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("Disk sdb: EXAMPLE\\xFF\\xFE HDD, serial WX11A0000001"),
+              std::string::npos)
+        << text.out;
 }
 
 TEST_F(DevicesVerbTest, HelpAndMistypedCommandLines) {
@@ -117,7 +150,8 @@ TEST_F(DevicesVerbTest, HelpAndMistypedCommandLines) {
         const Outcome r = run(args);
         EXPECT_EQ(r.status, cli::kUsageError) << args[1];
         EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("unexpected '" + args[1] + "'"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("“" + args[1] + "”"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Usage: norvik-raid devices"), std::string::npos) << r.err;
     }
 }
 

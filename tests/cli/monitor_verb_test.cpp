@@ -47,6 +47,18 @@ TEST_F(MonitorVerb, OnceOnAHealthyMirrorSaysNothingAndExitsWithZero) {
     EXPECT_EQ(r.out, "");
 }
 
+TEST_F(MonitorVerb, ValuesMayFollowAnEqualsSignAndTheGlobalOptionTheVerb) {
+    sim({"reset"});
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"monitor", "--once", "--interval=30"},
+             {"--simulator", "monitor", "--interval", "30", "--once"},
+             {"monitor", "--once", "--simulator"}}) {
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+    }
+}
+
 TEST_F(MonitorVerb, MistypedOptionsAreUnknownAndStartNothing) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"monitor", "--interval"},

@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
 
 #include "cli/health.h"
+#include "model/model_clock.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace {
@@ -85,7 +87,27 @@ INSTANTIATE_TEST_SUITE_P(
                    "UNKNOWN"}),
     [](const ::testing::TestParamInfo<Simulation>& info) { return info.param.name; });
 
-class Status : public cli::testing::SimulatedEnclosure {};
+class Status : public cli::testing::SimulatedEnclosure {
+  protected:
+    // A rebuild of 1 % per 1000 s, checked `count` times 1000 s apart on the
+    // model's clock; the last check's JSON.
+    json checksOneStepApart(int count) {
+        sim({"reset"});
+        sim({"pull", "1"});
+        sim({"rebuild-time", "100000"});
+        sim({"insert", "1"});
+        json doc;
+        for (int i = 0; i < count; ++i) {
+            sim({"advance", "1000"});
+            clock.advance(platform::seconds(1000));
+            doc = json::parse(run({"status", "--json"}).out);
+        }
+        return doc;
+    }
+
+    platform::ManualClock clock;
+    ScopedModelClock clockScope{clock};
+};
 
 TEST_F(Status, JsonNamesEveryVolumeAndDiskWithTheDocumentedFields) {
     sim({"reset"});
@@ -119,18 +141,24 @@ TEST_F(Status, JsonNamesEveryVolumeAndDiskWithTheDocumentedFields) {
 }
 
 TEST_F(Status, SuccessiveChecksLearnTheRebuildRate) {
-    sim({"reset"});
-    sim({"pull", "1"});
-    sim({"rebuild-time", "100000"});
-    sim({"insert", "1"});
-    json volume;
-    // Each check sees the rebuild about 1 % further: after a few the rate is steady.
-    for (int i = 0; i < 6; ++i) {
-        sim({"advance", "1000"});
-        volume = json::parse(run({"status", "--json"}).out)["controllers"][0]["volumes"][0];
-    }
+    // Each check, 1000 s after the last, sees the rebuild 1 % further: after a
+    // few the rate is steady.
+    json doc = checksOneStepApart(6);
+    const json& volume = doc["controllers"][0]["volumes"][0];
     ASSERT_TRUE(volume["rebuild_seconds_remaining"].is_number_integer()) << volume.dump();
-    EXPECT_GE(volume["rebuild_seconds_remaining"].get<long long>(), 0);
+    EXPECT_EQ(volume["rebuild_seconds_remaining"].get<long long>(),
+              1000 * (100 - volume["progress_percent"].get<long long>()));
+    EXPECT_TRUE(doc["rebuild_estimate_problem"].is_null());
+}
+
+TEST_F(Status, JsonSaysWhyTheTimeLeftCannotBeLearned) {
+    // A file where the runtime folder's own folder belongs.
+    std::ofstream(runtime_ / "norvik-raid") << "in the way";
+    const json doc = checksOneStepApart(6);
+    EXPECT_TRUE(doc["controllers"][0]["volumes"][0]["rebuild_seconds_remaining"].is_null());
+    ASSERT_TRUE(doc["rebuild_estimate_problem"].is_string()) << doc.dump();
+    EXPECT_THAT(doc["rebuild_estimate_problem"].get<std::string>(),
+                ::testing::HasSubstr((runtime_ / "norvik-raid").string()));
 }
 
 TEST_F(Status, NagiosLineCarriesTheRebuildPercentageAsPerformanceData) {

@@ -96,6 +96,31 @@ TEST(Command, HelpAskedByTheFirstWordIsShownAndChangesNothing) {
     EXPECT_FALSE(std::filesystem::exists(world.file()));
 }
 
+TEST(Command, VersionAskedByTheFirstWordIsShownAndChangesNothing) {
+    TempWorld world;
+    for (auto args : {std::vector<std::string>{"--version"}, {"-V"}}) {
+        auto result = command(world.file(), args);
+        EXPECT_EQ(result.status, kCommandOk);
+        EXPECT_THAT(result.out, ::testing::MatchesRegex("norvik-sim [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(world.file()));
+}
+
+TEST(Command, AMistakeIsFollowedByThatCommandsUsage) {
+    TempWorld world;
+    auto result = command(world.file(), {"insert", "0", "--sise=3"});
+    EXPECT_EQ(result.status, kCommandUsage);
+    EXPECT_THAT(result.err, HasSubstr("--sise"));
+    EXPECT_THAT(result.err, HasSubstr("Usage: norvik-sim insert SLOT [--size BYTES]"));
+}
+
+TEST(Command, OptionValuesMayFollowAnEqualsSign) {
+    TempWorld world;
+    ASSERT_EQ(command(world.file(), {"reset", "--layout=raid0", "--enclosures=2"}).status,
+              kCommandOk);
+    EXPECT_EQ(WorldStore(world.file()).read()->enclosures.size(), 2u);
+}
+
 TEST(Command, HelpLaterOnTheLineIsAnArgumentLikeAnyOther) {
     TempWorld world;
     auto added = command(world.file(), {"foreign", "add", "help"});

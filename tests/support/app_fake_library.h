@@ -21,6 +21,8 @@ struct AppFakeDisk {
     std::uint64_t sizeKB = 1953514584;    // 2 TB
     std::optional<MV_U8> statusOverride;  // otherwise free (1) or assigned (2)
     MV_U8 devType = MV_DEVICE_TYPE_HD;
+    std::string model = "FAKE HDD 2TB";
+    std::string serial;  // "SN<id>" unless set
 };
 
 struct AppFakeBlock {
@@ -62,6 +64,7 @@ class AppFakeLibrary : public ControllerLibrary {
         AppFakeDisk d;
         d.id = id;
         d.sizeKB = sizeKB;
+        d.serial = "SN" + std::to_string(id);
         a.disks.push_back(d);
     }
 
@@ -160,6 +163,12 @@ class AppFakeLibrary : public ControllerLibrary {
         info.Link.Self.DevType = d.devType;
         info.AdapterID = id;
         info.Size.value = d.sizeKB;
+        // Space-padded, as drives report them.
+        std::memset(info.Model, ' ', sizeof info.Model);
+        std::memcpy(info.Model, d.model.data(), std::min(d.model.size(), sizeof info.Model));
+        std::memset(info.SerialNo, ' ', sizeof info.SerialNo);
+        std::memcpy(info.SerialNo, d.serial.data(),
+                    std::min(d.serial.size(), sizeof info.SerialNo));
         std::memcpy(static_cast<char*>(request) + 16, &info, sizeof info);
         setNext(request, h, a->disks.size());
         return 0;

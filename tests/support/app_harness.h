@@ -54,7 +54,10 @@ class AppTestResources {
             "VOLUME_NAME_EMPTY": "VOLUME_NAME_EMPTY %d",
             "REBUILD_TIME_LEFT_TOOLTIP": "REBUILD_TIME_LEFT_TOOLTIP %@",
             "TIME_LEFT_MINUTES": "%d min",
-            "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@"
+            "LIBRARY_PROBLEM_BODY": "LIBRARY_PROBLEM_BODY %@",
+            "DISKTOOL_FAILED_BODY": "DISKTOOL_FAILED_BODY %@|%@",
+            "DISK_IDENTITY": "DISK_IDENTITY %@|%@",
+            "MEMBER_DISK_IDENTITY": "MEMBER_DISK_IDENTITY %d|%@|%@"
         })";
         for (const char* icon :
              {"icon_healthcheck_ok", "icon_healthcheck_warning", "icon_healthcheck_wrong"}) {
@@ -85,12 +88,19 @@ class AppHarness {
     MainInterface ui = MainInterface::build();
     std::shared_ptr<AppDelegate> delegate = AppDelegate::create(ui);
     std::vector<std::string> launched;
+    // What launching an application comes to.
+    platform::LaunchOutcome launchOutcome = [] {
+        platform::LaunchOutcome launched;
+        launched.status = platform::LaunchOutcome::Status::Launched;
+        return launched;
+    }();
 
     AppHarness() {
         app().setAlertPresenter(alerts);
         app().setDelegate(delegate);
         delegate->sheet().launchApplication = [this](const std::string& name) {
             launched.push_back(name);
+            return launchOutcome;
         };
     }
     ~AppHarness() { delegate.reset(); }

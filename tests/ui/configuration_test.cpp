@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "tests/support/app_harness.h"
@@ -135,9 +136,12 @@ TEST_F(Configuration, IndividualDisksWithOneDiskSkipsTheCheckAndSucceeds) {
     EXPECT_EQ(shown[2].informativeText, "SUCCESS_INDIVIDUAL_BODY");
     EXPECT_THAT(shown[2].buttons, ElementsAre("DONE", "DISKUTILITY"));
     for (const auto& a : shown) {
-        EXPECT_EQ(a.style, platform::AlertStyle::Warning);
         EXPECT_EQ(a.mode, platform::Mode::ModalPanel);
     }
+    // Warnings warn; the news that it went well does not.
+    EXPECT_EQ(shown[0].style, platform::AlertStyle::Warning);
+    EXPECT_EQ(shown[1].style, platform::AlertStyle::Warning);
+    EXPECT_EQ(shown[2].style, platform::AlertStyle::Informational);
     EXPECT_EQ(h.app().activationCount(), 3u);
     EXPECT_EQ(h.library->count("MV_LD_Create"), 0);
     EXPECT_TRUE(h.launched.empty());
@@ -269,17 +273,6 @@ TEST_F(Configuration, NameAndLayoutAreReadAfterTheWarnings) {
     EXPECT_EQ(createdName(), "DEFAULTNAME");
 }
 
-TEST_F(Configuration, ABlankNameIsUsedAsTyped) {
-    launchWith(2);
-    openSheetWith(AppDelegate::kLayoutRAID0);
-    h.ui.name->setStringValue("   ");
-    h.alerts->answer(kSecond);
-    h.alerts->answer(kSecond);
-    h.alerts->answer(kFirst);
-    h.ui.configNowButton->performClick();
-    EXPECT_EQ(createdName(), "   ");
-}
-
 TEST_F(Configuration, AFailureShowsTheStatusAndStillRefreshes) {
     launchWith(2);
     openSheetWith(AppDelegate::kLayoutRAID0);
@@ -324,6 +317,48 @@ TEST_F(Configuration, DiskUtilityIsOpenedOnlyFromItsButton) {
     h.ui.configNowButton->performClick();
     EXPECT_THAT(h.launched, ElementsAre("Disk Utility"));
     EXPECT_TRUE(h.updatePending());
+}
+
+TEST_F(Configuration, OpenDiskToolSaysSoWhenItOpensNothing) {
+    using Status = platform::LaunchOutcome::Status;
+    const struct {
+        Status status;
+        std::vector<std::string> alertsAfterSuccess;
+        platform::AlertStyle style;  // of the last alert
+        const char* detail;          // in its informative text
+    } cases[] = {
+        {Status::Launched, {}, platform::AlertStyle::Informational, "SUCCESS_BODY"},
+        {Status::NotInstalled,
+         {"DISKTOOL_MISSING_TITLE"},
+         platform::AlertStyle::Informational,
+         "DISKTOOL_MISSING_BODY"},
+        {Status::Failed,
+         {"DISKTOOL_FAILED_TITLE"},
+         platform::AlertStyle::Warning,
+         "/usr/bin/gnome-disks|Permission denied"},
+    };
+    launchWith(2);
+    for (const auto& c : cases) {
+        openSheetWith(AppDelegate::kLayoutRAID1);
+        h.launchOutcome.status = c.status;
+        h.launchOutcome.program = "/usr/bin/gnome-disks";
+        h.launchOutcome.error = EACCES;
+        for (auto answer : {kSecond, kSecond, kSecond, kFirst}) {
+            h.alerts->answer(answer);
+        }
+        h.ui.configNowButton->performClick();
+
+        std::vector<std::string> after;
+        for (std::size_t i = 3; i < h.alerts->shown().size(); ++i) {
+            after.push_back(h.alerts->shown()[i].messageText);
+        }
+        EXPECT_EQ(after, c.alertsAfterSuccess);
+        EXPECT_EQ(h.alerts->shown().back().style, c.style);
+        EXPECT_THAT(h.alerts->shown().back().informativeText, testing::HasSubstr(c.detail));
+        h.alerts = std::make_shared<platform::ScriptedAlertPresenter>();  // a clean script
+        h.app().setAlertPresenter(h.alerts);
+    }
+    EXPECT_EQ(h.launched.size(), 3u);
 }
 
 // Without a controller nothing can be configured; that must not read as success.

@@ -362,4 +362,26 @@ TEST(RebuildToolTip, TellsTheTimeLeftOnceTheRateIsSteadyAndLeavesTheStatusTextAs
     EXPECT_EQ(h.ui.status->toolTip(), "");
 }
 
+// The window names each physical disk as its label does: model and serial.
+TEST(DiskIdentity, ASetsMembersAndASelectedDiskShowTheirModelAndSerialNumber) {
+    AppHarness h;
+    auto& a = h.enclosureWithVolume(MV_LD_MODE_RAID1);
+    a.disks[1].model = "OTHER SSD";
+    a.disks[1].serial = "";  // a drive that reports none
+    AppFakeLibrary::addDisk(a, 3);
+    h.launchAndSettle();
+
+    EXPECT_EQ(h.ui.disks->toolTip(),
+              "MEMBER_DISK_IDENTITY 0|FAKE HDD 2TB|SN1\n"
+              "MEMBER_DISK_IDENTITY 1|OTHER SSD|DISK_DETAIL_UNKNOWN");
+    EXPECT_EQ(h.ui.type->toolTip(), "");
+
+    ASSERT_TRUE(h.ui.picker->userSelectItemAtIndex(1));  // the free disk in slot 2
+    EXPECT_EQ(h.ui.type->stringValue(), "INDIVIDUAL_DISK");
+    EXPECT_EQ(h.ui.type->toolTip(), "DISK_IDENTITY FAKE HDD 2TB|SN3");
+
+    ASSERT_TRUE(h.ui.picker->userSelectItemAtIndex(0));
+    EXPECT_EQ(h.ui.type->toolTip(), "") << "a set's type names no single disk";
+}
+
 }  // namespace

@@ -25,6 +25,23 @@ TEST(SysfsValues, IdentitiesAreReadAsSysfsAndUdevWriteThem) {
     }
 }
 
+TEST(SysfsValues, ASizeInSectorsIsReadInBytesOrRefused) {
+    const struct {
+        const char* text;
+        std::optional<std::uint64_t> bytes;
+    } cases[] = {
+        {"3907029168\n", 3907029168ULL * 512},
+        {"36028797018963967", 36028797018963967ULL * 512},  // the largest that fits
+        {"36028797018963968", {}},
+        {"99999999999999999999999", {}},
+        {"-1", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sysfs::sectorCountInBytes(c.text), c.bytes) << '"' << c.text << '"';
+    }
+}
+
 TEST(SysfsValues, PathsBelowAnAncestor) {
     const std::string controller = "/sys/devices/pci0000:00/0000:00:1c.0/0000:05:00.0";
     const std::string disk = controller + "/ata7/host6/target6:0:0/6:0:0:0/block/sdb";

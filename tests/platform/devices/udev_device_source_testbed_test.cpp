@@ -221,6 +221,26 @@ TEST_F(UdevDeviceSourceTest, AThunderboltDeviceWaitsForAuthorizationThenItsEnclo
         tree.nodeAtPath(recordings::kThunderboltDevice));
 }
 
+TEST_F(UdevDeviceSourceTest, AChangedDiskShowsItsNewFactsAndANonsenseSizeIsRefused) {
+    testbed.add(recordings::thunderboltHost() + recordings::enclosureThunderbolt("1") +
+                recordings::enclosurePci());
+    start();
+    testbed.setAttribute(recordings::kEnclosureDisk1, "device/model", "EXAMPLE HDD 4TB");
+    testbed.setAttribute(recordings::kEnclosureDisk1, "size", "7814037168");
+    testbed.uevent(recordings::kEnclosureDisk1, "change");
+    // More sectors than 64 bits of bytes hold: no size rather than a wrapped one.
+    testbed.setAttribute(recordings::kEnclosureDisk2, "size", "99999999999999999999999");
+    testbed.uevent(recordings::kEnclosureDisk2, "change");
+    settle();
+
+    EXPECT_EQ(text(recordings::kEnclosureDisk1, facts::kModel), "EXAMPLE HDD 4TB");
+    EXPECT_EQ(facts::fromLittleEndian(
+                  nodeAt(recordings::kEnclosureDisk1)->properties.at(facts::kSizeBytes)),
+              7814037168ULL * 512);
+    EXPECT_FALSE(nodeAt(recordings::kEnclosureDisk2)->properties.contains(facts::kSizeBytes));
+    EXPECT_THAT(tree.disks(), ElementsAre("sdb", "sdc"));
+}
+
 TEST_F(UdevDeviceSourceTest, UnbindingAndBindingTheDriverKeepTheControllerMatched) {
     testbed.add(recordings::thunderboltHost() + recordings::enclosureThunderbolt("1") +
                 recordings::enclosurePci());

@@ -17,10 +17,12 @@ void PrintTo(const ByteCountCase& c, std::ostream* os) {
     *os << c.bytes;
 }
 
+const NumberSymbols kEnglish;
+
 class FileStyle : public ::testing::TestWithParam<ByteCountCase> {};
 
 TEST_P(FileStyle, FormatsAsTheDesktopShowsFileSizes) {
-    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(GetParam().bytes, CountStyle::File),
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(GetParam().bytes, CountStyle::File, kEnglish),
               GetParam().expected);
 }
 
@@ -74,10 +76,29 @@ INSTANTIATE_TEST_SUITE_P(
                       ByteCountCase{std::numeric_limits<std::int64_t>::min(), "-9.22 EB"}));
 
 TEST(ByteCountFormatter, MemoryStyleCountsInPowersOf1024) {
-    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(1024, CountStyle::Memory), "1 KB");
-    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(1000, CountStyle::Memory), "1,000 bytes");
-    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(1536 * 1024, CountStyle::Memory), "1.5 MB");
-    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(4398046511104, CountStyle::Binary), "4 TB");
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(1024, CountStyle::Memory, kEnglish), "1 KB");
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(1000, CountStyle::Memory, kEnglish),
+              "1,000 bytes");
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(1536 * 1024, CountStyle::Memory, kEnglish),
+              "1.5 MB");
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(4398046511104, CountStyle::Binary, kEnglish),
+              "4 TB");
+}
+
+TEST(ByteCountFormatter, WritesNumbersWithTheLocalesSymbols) {
+    const NumberSymbols german{",", "."};
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(500107862016, CountStyle::File, german),
+              "500,11 GB");
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(999999, CountStyle::File, german),
+              "1.000 KB");
+    EXPECT_EQ(ByteCountFormatter::stringFromByteCount(999999, CountStyle::File, {".", ""}),
+              "1000 KB");  // no grouping
+}
+
+TEST(NumberSymbols, AreEnglishForTheCLocaleAndForALocaleTheSystemLacks) {
+    for (const char* locale : {"", "C", "POSIX", "C.UTF-8", "xx_MISSING.UTF-8"}) {
+        EXPECT_EQ(NumberSymbols::ofLocale(locale), NumberSymbols{}) << locale;
+    }
 }
 
 }  // namespace

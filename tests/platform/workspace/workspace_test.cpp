@@ -98,6 +98,7 @@ TEST_F(WorkspaceTest, ProgramThatCannotStartIsAFailure) {
     const auto outcome = workspace.launchApplication("Disk Utility");
     EXPECT_EQ(outcome.status, LaunchOutcome::Status::Failed);
     EXPECT_NE(outcome.message.find("cannot start"), std::string::npos) << outcome.message;
+    EXPECT_EQ(outcome.error, ENOEXEC);
     expectNoChildren();
 }
 

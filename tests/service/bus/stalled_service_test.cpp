@@ -53,7 +53,7 @@ TEST_P(StoppedService, EndsTheCheckUnknownWithinItsTimeout) {
     service.start();
     service.process().signal(SIGSTOP);
 
-    std::vector<std::string> argv{NORVIK_RAID_CLI};
+    std::vector<std::string> argv{NORVIK_RAID};
     argv.insert(argv.end(), GetParam().arguments.begin(), GetParam().arguments.end());
     int fds[2];
     ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
