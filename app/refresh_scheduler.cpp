@@ -2,19 +2,32 @@
 
 #include <algorithm>
 
+#include "model/reading_deadline.h"
+
 namespace {
 // Longer than any delay anyone asks for; keeps the conversion to nanoseconds finite.
 constexpr std::uint64_t kLongestDelaySeconds = 100ull * 365 * 24 * 3600;
+
+// One refresh never waits for the controller library longer than this in all.
+std::function<void()> bounded(std::function<void()> refresh) {
+    return [refresh = std::move(refresh)] {
+        ScopedReadingDeadline deadline(kDefaultReadingTimeout);
+        refresh();
+    };
+}
+
 }  // namespace
 
 RefreshScheduler::RefreshScheduler(Actions actions)
     : rescan_(platform::seconds(kRescanDelay),
               platform::Mode::Default,
-              std::move(actions.scanForControllers)),
-      update_(platform::Duration::zero(), platform::kCommonModes, std::move(actions.updateDevice)),
+              bounded(std::move(actions.scanForControllers))),
+      update_(platform::Duration::zero(),
+              platform::kCommonModes,
+              bounded(std::move(actions.updateDevice))),
       refresh_(platform::seconds(kRefreshInterval),
                platform::kCommonModes,
-               std::move(actions.updateInfo)) {}
+               bounded(std::move(actions.updateInfo))) {}
 
 void RefreshScheduler::queueRescanEvent() {
     rescan_.request();

@@ -11,6 +11,7 @@
 
 #include "backends/library_paths.h"
 #include "model/library_binding.h"
+#include "model/library_failure.h"
 #include "model/loaded_library.h"
 #include "platform/controls/bundle.h"
 #include "platform/controls/string_format.h"
@@ -46,6 +47,31 @@ namespace {
 
 std::string localized(const char* key) {
     return platform::Bundle::mainBundle().localizedString(key);
+}
+
+// A vendor library's failure in the user's words, with where the file belongs.
+std::string worded(const LibraryFailure& failure) {
+    using Kind = LibraryFailure::Kind;
+    std::string what;
+    switch (failure.kind) {
+        case Kind::None:
+            return {};
+        case Kind::Missing:
+            what = localized("LIBRARY_MISSING");
+            break;
+        case Kind::CannotLoad:
+            what = platform::formatString(localized("LIBRARY_CANNOT_LOAD"),
+                                          {failure.path, failure.detail});
+            break;
+        case Kind::Lacks:
+            what =
+                platform::formatString(localized("LIBRARY_LACKS"), {failure.path, failure.detail});
+            break;
+        case Kind::StartFailed:
+            return platform::formatString(localized("LIBRARY_START_FAILED"),
+                                          {failure.path, failure.detail});
+    }
+    return platform::formatString(localized("LIBRARY_BELONGS_AT"), {what, failure.path});
 }
 
 std::shared_ptr<LoadedLibrary> loadLibrary(const std::filesystem::path& path,
@@ -110,22 +136,23 @@ Backends chooseBackends(const BackendRequest& request,
         chosen.kind = BackendKind::Hardware;
         chosen.devices = followMachine(loop, tree);
         switch (hardwareLibraryFor(service::controllerServiceAvailable(), ::geteuid() == 0)) {
-            case HardwareLibrary::Service:
-                chosen.library = std::make_shared<service::RemoteLibrary>();
-                break;
-            case HardwareLibrary::InProcess:
-                chosen.library = loadLibrary(vendorLibraryPath(), chosen.libraryProblem);
-                if (!chosen.libraryProblem.empty()) {
-                    // A missing file needs no loader message: only where it belongs.
-                    std::error_code ignored;
-                    if (!std::filesystem::exists(vendorLibraryPath(), ignored)) {
-                        chosen.libraryProblem = localized("LIBRARY_MISSING");
-                    }
-                    chosen.libraryProblem = platform::formatString(
-                        localized("LIBRARY_BELONGS_AT"),
-                        {chosen.libraryProblem, vendorLibraryPath().string()});
+            case HardwareLibrary::Service: {
+                auto remote = std::make_shared<service::RemoteLibrary>();
+                try {
+                    chosen.libraryProblem = worded(remote->libraryProblem());
+                } catch (const service::RemoteLibraryError&) {
+                    // Not answering: said by libraryProblemNow() after the reads.
                 }
+                chosen.library = std::move(remote);
                 break;
+            }
+            case HardwareLibrary::InProcess: {
+                std::string ignored;
+                auto library = loadLibrary(vendorLibraryPath(), ignored);
+                chosen.libraryProblem = worded(LibraryFailure::of(*library));
+                chosen.library = std::move(library);
+                break;
+            }
             case HardwareLibrary::Unreachable:
                 // The controller appears at the next rescan once the service is started.
                 chosen.library = std::make_shared<service::RemoteLibrary>();
@@ -136,6 +163,18 @@ Backends chooseBackends(const BackendRequest& request,
     }
     bindControllerLibrary(chosen.library);
     return chosen;
+}
+
+std::string serviceNotAnswering() {
+    return localized("LIBRARY_SERVICE_NOT_ANSWERING");
+}
+
+std::string libraryProblemNow(const Backends& chosen) {
+    const auto* remote = dynamic_cast<const service::RemoteLibrary*>(chosen.library.get());
+    if (remote && !remote->answering()) {
+        return serviceNotAnswering();
+    }
+    return chosen.libraryProblem;
 }
 
 namespace {

@@ -60,6 +60,13 @@ Backends chooseBackends(
     platform::RunLoop& loop,
     platform::devices::DeviceTree& tree = platform::devices::DeviceTree::current());
 
+// What libraryProblemNow() says of a service that did not answer.
+std::string serviceNotAnswering();
+
+// The problem to report after reading: the service not answering the last
+// call, else the one found at the choice.
+std::string libraryProblemNow(const Backends& chosen);
+
 // Whether changes go through the controller service, which asks polkit
 // (and so may want an authentication agent for this process).
 bool changesNeedAuthorization(const Backends& chosen);

@@ -65,6 +65,7 @@ Run declare(const Verb& verb, CLI::App& app, Parsed& p) {
     if (name == "status") {
         app.add_flag("--json", p.status.json);
         app.add_flag("--nagios", p.status.nagios);
+        option(app, "--timeout", p.status.timeout);
         return [&p](Console& c) { return statusVerb(p.status, p.global, c); };
     }
     if (name == "monitor") {
@@ -73,6 +74,7 @@ Run declare(const Verb& verb, CLI::App& app, Parsed& p) {
         option(app, "--program", p.monitor.program);
         option(app, "--textfile", p.monitor.textfile);
         app.add_flag("--once", p.monitor.once);
+        option(app, "--timeout", p.monitor.timeout);
         return [&p](Console& c) { return monitorVerb(p.monitor, p.global, c); };
     }
     if (name == "configure") {

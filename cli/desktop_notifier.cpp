@@ -1,7 +1,5 @@
 #include "cli/desktop_notifier.h"
 
-#include <systemd/sd-bus.h>
-
 #include <cstring>
 #include <ostream>
 
@@ -18,45 +16,47 @@ constexpr const char* kPath = "/org/freedesktop/Notifications";
 constexpr std::uint8_t kNormalUrgency = 1;
 constexpr std::uint8_t kCriticalUrgency = 2;
 
-// Builds and sends one Notify call; the new message's id, or 0 on failure.
+// Builds and sends one Notify call; sets `id` to the new message's.
 int sendNotify(sd_bus* bus,
                const NotificationText& text,
                std::uint32_t replaces,
                std::uint32_t* id,
-               sd_bus_error* error) {
-    sd_bus_message* call = nullptr;
-    sd_bus_message* reply = nullptr;
-    int r = sd_bus_message_new_method_call(bus, &call, kService, kPath, kService, "Notify");
+               platform::bus::BusError& error) {
+    sd_bus_message* raw = nullptr;
+    int r = sd_bus_message_new_method_call(bus, &raw, kService, kPath, kService, "Notify");
+    const platform::bus::MessagePtr call(raw);
     const std::string app = platform::Bundle::mainBundle().localizedString("NOTIFY_APP_NAME");
     if (r >= 0) {
-        r = sd_bus_message_append(call, "susssas", app.c_str(), replaces, "norvik-raid-utility",
-                                  text.summary.c_str(), text.body.c_str(), 0);
+        r = sd_bus_message_append(call.get(), "susssas", app.c_str(), replaces,
+                                  "norvik-raid-utility", text.summary.c_str(), text.body.c_str(),
+                                  0);
     }
     if (r >= 0) {
-        r = sd_bus_message_open_container(call, 'a', "{sv}");
+        r = sd_bus_message_open_container(call.get(), 'a', "{sv}");
     }
     if (r >= 0) {
-        r = sd_bus_message_append(call, "{sv}", "urgency", "y",
+        r = sd_bus_message_append(call.get(), "{sv}", "urgency", "y",
                                   text.critical ? kCriticalUrgency : kNormalUrgency);
     }
     if (r >= 0) {
-        r = sd_bus_message_append(call, "{sv}", "desktop-entry", "s", "norvik-raid-utility");
+        r = sd_bus_message_append(call.get(), "{sv}", "desktop-entry", "s", "norvik-raid-utility");
     }
     if (r >= 0) {
-        r = sd_bus_message_close_container(call);
+        r = sd_bus_message_close_container(call.get());
     }
     if (r >= 0) {
         // Critical messages stay until the user dismisses them.
-        r = sd_bus_message_append(call, "i", text.critical ? 0 : -1);
+        r = sd_bus_message_append(call.get(), "i", text.critical ? 0 : -1);
     }
+    sd_bus_message* replyRaw = nullptr;
     if (r >= 0) {
-        r = sd_bus_call(bus, call, DesktopNotifier::kCallTimeoutMicroseconds, error, &reply);
+        r = sd_bus_call(bus, call.get(), DesktopNotifier::kCallTimeoutMicroseconds, error.get(),
+                        &replyRaw);
     }
+    const platform::bus::MessagePtr reply(replyRaw);
     if (r >= 0) {
-        r = sd_bus_message_read(reply, "u", id);
+        r = sd_bus_message_read(reply.get(), "u", id);
     }
-    sd_bus_message_unref(reply);
-    sd_bus_message_unref(call);
     return r;
 }
 
@@ -67,19 +67,18 @@ DesktopNotifier::~DesktopNotifier() {
 }
 
 void DesktopNotifier::forget() {
-    if (bus_) {
-        sd_bus_flush_close_unref(bus_);
-        bus_ = nullptr;
-    }
+    bus_.reset();
 }
 
 bool DesktopNotifier::connect() {
     if (bus_) {
         return true;
     }
-    const int r = sd_bus_open_user(&bus_);
+    sd_bus* raw = nullptr;
+    const int r = sd_bus_open_user(&raw);
+    bus_.reset(raw);
     if (r < 0) {
-        bus_ = nullptr;
+        bus_.reset();
         err_ << "norvik-raid monitor: " << text("CLI_NO_SESSION_BUS", {std::strerror(-r)}) << "\n";
         return false;
     }
@@ -100,18 +99,16 @@ void DesktopNotifier::notify(const Event& event) {
         replaces = it->second;
     }
     std::uint32_t id = 0;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    const int r = sendNotify(bus_, notificationFor(event), replaces, &id, &error);
+    platform::bus::BusError error;
+    const int r = sendNotify(bus_.get(), notificationFor(event), replaces, &id, error);
     if (r < 0) {
         err_ << "norvik-raid monitor: "
              << text("CLI_NOTIFICATION_NOT_SHOWN",
-                     {error.message ? error.message : std::strerror(-r)})
+                     {error.get()->message ? error.get()->message : std::strerror(-r)})
              << "\n";
-        sd_bus_error_free(&error);
         forget();  // a fresh connection next time
         return;
     }
-    sd_bus_error_free(&error);
     if (aboutRebuild) {
         rebuildMessages_[event.subject] = id;
     } else if (event.kind == EventKind::RebuildFinished) {

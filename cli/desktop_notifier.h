@@ -10,8 +10,7 @@
 #include <string>
 
 #include "cli/monitor_events.h"
-
-struct sd_bus;
+#include "platform/sdbus/bus_handles.h"
 
 namespace cli {
 
@@ -32,7 +31,7 @@ class DesktopNotifier {
     void forget();
 
     std::ostream& err_;
-    sd_bus* bus_ = nullptr;
+    platform::bus::BusPtr bus_;
     // The rebuild message of each volume, for replacing it.
     std::map<std::string, std::uint32_t> rebuildMessages_;
 };

@@ -44,8 +44,13 @@ void Monitor::hotPlugged() {
 }
 
 Health Monitor::readNow() {
-    EnclosureReading reading = readEnclosure();
-    reading.libraryProblem = libraryProblem_;
+    EnclosureReading reading = [this] {
+        ScopedReadingDeadline deadline(readingTimeout_);
+        return readEnclosure();
+    }();
+    if (libraryProblem_) {
+        reading.libraryProblem = libraryProblem_();
+    }
     rebuilds_.track(reading, loop_.clock().now());
     std::vector<Event> events = changesBetween(last_, reading);
     for (const Event& e : events) {

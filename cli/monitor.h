@@ -18,6 +18,7 @@
 #include "cli/monitor_events.h"
 #include "cli/rebuild_tracker.h"
 #include "model/health_verdict.h"
+#include "model/reading_deadline.h"
 #include "platform/core/object.h"
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/timer.h"
@@ -44,15 +45,21 @@ class Monitor : public platform::Object {
     // read carried from the one before as unknown.
     void onReading(ReadingHandler handler) { readingHandlers_.push_back(std::move(handler)); }
 
+    // The longest one reading may wait for the controller library.
+    void setReadingTimeout(platform::Duration timeout) { readingTimeout_ = timeout; }
+
     // Reads at once, then at the interval and after hot-plug events.
     void start();
     void stop();
 
     // One reading: compare, hand out the events, then the reading; its verdict.
     Health readNow();
-    // Why the controller library cannot be used, as the backend choice says:
-    // every reading carries it.
-    void setLibraryProblem(std::string problem) { libraryProblem_ = std::move(problem); }
+    // Why the controller library cannot be used, asked after every reading,
+    // which carries it: the backend choice's problem, or a service that
+    // stopped answering.
+    void setLibraryProblem(std::function<std::string()> problemNow) {
+        libraryProblem_ = std::move(problemNow);
+    }
     const std::optional<EnclosureReading>& lastReading() const { return last_; }
 
   private:
@@ -60,10 +67,11 @@ class Monitor : public platform::Object {
 
     platform::RunLoop& loop_;
     platform::Duration interval_;
+    platform::Duration readingTimeout_ = kDefaultReadingTimeout;
     std::vector<EventHandler> eventHandlers_;
     std::vector<ReadingHandler> readingHandlers_;
     std::optional<EnclosureReading> last_;
-    std::string libraryProblem_;
+    std::function<std::string()> libraryProblem_;
     RebuildTracker rebuilds_;
     // Volumes whose time left was already told.
     std::vector<std::string> toldTimeLeft_;

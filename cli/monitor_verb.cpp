@@ -12,6 +12,7 @@
 #include "cli/health.h"
 #include "cli/monitor.h"
 #include "cli/program_hook.h"
+#include "cli/reading_timeout.h"
 #include "cli/termination_source.h"
 #include "cli/textfile_export.h"
 #include "cli/texts.h"
@@ -26,6 +27,7 @@ struct Options {
     std::optional<std::string> program;
     std::optional<std::filesystem::path> textfile;
     bool once = false;
+    platform::Duration timeout = kDefaultReadingTimeout;
 };
 
 // Checks the values the command line gave; throws UsageError.
@@ -33,6 +35,7 @@ Options validated(const MonitorOptions& given) {
     Options options;
     options.notify = given.notify;
     options.once = given.once;
+    options.timeout = readingTimeout(given.timeout);
     if (const auto& v = given.interval) {
         std::size_t used = 0;
         double seconds = 0;
@@ -70,12 +73,21 @@ int monitorVerb(const MonitorOptions& given, const GlobalOptions& global, Consol
     std::ostream& out = console.out;
     std::ostream& err = console.err;
 
+    // --once is a check: bounded as a whole, as status is.
+    std::optional<ReadingTimeout> bound;
+    if (options.once) {
+        const EnclosureReading unanswered = unansweredReading();
+        bound.emplace(options.timeout, "norvik-raid monitor: " + unanswered.libraryProblem + "\n",
+                      exitStatus(judgeEnclosure(unanswered).health));
+    }
     BackendSession session(simulator);
     if (!session.backends().libraryProblem.empty()) {
         err << "norvik-raid monitor: " << session.backends().libraryProblem << "\n";
     }
     auto monitor = Monitor::create(session.loop(), platform::seconds(options.intervalSeconds));
-    monitor->setLibraryProblem(session.backends().libraryProblem);
+    monitor->setLibraryProblem(
+        [&session] { return backends::libraryProblemNow(session.backends()); });
+    monitor->setReadingTimeout(options.timeout);
 
     // Each event: a line on stdout (for the journal), then the handlers.
     monitor->onEvent([&out](const Event& e) {
@@ -103,7 +115,12 @@ int monitorVerb(const MonitorOptions& given, const GlobalOptions& global, Consol
     }
 
     if (options.once) {
-        return exitStatus(monitor->readNow());
+        const Health health = monitor->readNow();
+        if (const std::string problem = backends::libraryProblemNow(session.backends());
+            problem != session.backends().libraryProblem) {
+            err << "norvik-raid monitor: " << problem << "\n";
+        }
+        return exitStatus(health);
     }
     auto termination = TerminationSource::create(session.loop());
     if (termination) {

@@ -4,6 +4,7 @@
 
 #include "cli/backend_session.h"
 #include "cli/health.h"
+#include "cli/reading_timeout.h"
 #include "cli/rebuild_history.h"
 #include "cli/status_report.h"
 #include "cli/texts.h"
@@ -15,6 +16,21 @@ namespace {
 
 enum class Format { Text, Json, Nagios };
 
+std::string report(Format format,
+                   const EnclosureReading& reading,
+                   const Verdict& verdict,
+                   const std::string& estimateProblem) {
+    switch (format) {
+        case Format::Json:
+            return statusJson(reading, verdict, estimateProblem);
+        case Format::Nagios:
+            return nagiosLine(reading, verdict);
+        case Format::Text:
+            break;
+    }
+    return statusText(reading, verdict);
+}
+
 }  // namespace
 
 int statusVerb(const StatusOptions& options, const GlobalOptions& global, Console& console) {
@@ -24,28 +40,22 @@ int statusVerb(const StatusOptions& options, const GlobalOptions& global, Consol
     const Format format = options.json     ? Format::Json
                           : options.nagios ? Format::Nagios
                                            : Format::Text;
+    const platform::Duration timeout = readingTimeout(options.timeout);
     const bool simulator = global.simulator;
-    std::ostream& out = console.out;
+
+    const EnclosureReading unanswered = unansweredReading();
+    const Verdict unknown = judgeEnclosure(unanswered);
+    const ReadingTimeout bound(timeout, report(format, unanswered, unknown, {}),
+                               exitStatus(unknown.health));
 
     BackendSession session(simulator);
     EnclosureReading reading = readEnclosure();
-    reading.libraryProblem = session.backends().libraryProblem;
+    reading.libraryProblem = backends::libraryProblemNow(session.backends());
     // The model's clock: the system's, or the one a test moves.
     const std::string estimateProblem =
         RebuildHistory::atDefaultPlace().track(reading, modelClock().now());
     const Verdict verdict = judgeEnclosure(reading);
-
-    switch (format) {
-        case Format::Json:
-            out << statusJson(reading, verdict, estimateProblem);
-            break;
-        case Format::Nagios:
-            out << nagiosLine(reading, verdict);
-            break;
-        case Format::Text:
-            out << statusText(reading, verdict);
-            break;
-    }
+    console.out << report(format, reading, verdict, estimateProblem);
     return exitStatus(verdict.health);
 }
 

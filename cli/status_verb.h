@@ -1,4 +1,4 @@
-// norvik-raid status [--json | --nagios]
+// norvik-raid status [--json | --nagios] [--timeout SECONDS]
 #pragma once
 
 #include "cli/verbs.h"

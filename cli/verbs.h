@@ -23,6 +23,7 @@ struct DevicesOptions {
 struct StatusOptions {
     bool json = false;
     bool nagios = false;
+    std::optional<std::string> timeout;
 };
 
 struct MonitorOptions {
@@ -31,6 +32,7 @@ struct MonitorOptions {
     std::optional<std::string> program;
     std::optional<std::string> textfile;
     bool once = false;
+    std::optional<std::string> timeout;
 };
 
 // configure, rebuild and cancel-rebuild.

@@ -79,8 +79,9 @@ class TrustingLibrary final : public ControllerLibrary {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TrustingLibrary library;
     static service::CallWatchdog watchdog(std::chrono::seconds(30));
+    static platform::SystemClock clock;
     static service::LibraryHost host = [] {
-        service::LibraryHost h(library, watchdog);
+        service::LibraryHost h(library, watchdog, clock);
         h.startUp();
         return h;
     }();
@@ -98,30 +99,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(&b, payload.data() + 2, 2);
     }
     try {
+        using L = ControllerLibrary;
         switch (operation % 12) {
             case 0:
-                host.adapterInfo(adapter);
+                host.call<&L::MV_Adapter_GetInfo>(adapter);
                 break;
             case 1:
-                host.adapterConfig(adapter);
+                host.call<&L::MV_Adapter_GetConfig>(adapter);
                 break;
             case 2:
-                host.setAdapterConfig(adapter, bytes);
+                host.call<&L::MV_Adapter_SetConfig>(adapter, bytes);
                 break;
             case 3:
-                host.createVolume(adapter, bytes);
+                host.call<&L::MV_LD_Create>(adapter, bytes);
                 break;
             case 4:
-                host.deleteVolume(adapter, a, static_cast<MV_U8>(b));
+                host.call<&L::MV_LD_Delete>(adapter, a, static_cast<MV_U8>(b));
                 break;
             case 5:
-                host.startRebuild(adapter, a, b);
+                host.call<&L::MV_LD_StartRebuild>(adapter, a, b);
                 break;
-            default: {
-                const auto kind = static_cast<service::RequestOperation>(operation % 12 - 6);
-                host.request(kind, adapter, bytes);
+            case 6:
+                host.call<&L::MV_PD_GetHDInfo_Ext>(adapter, bytes);
                 break;
-            }
+            case 7:
+                host.call<&L::MV_LD_GetInfo>(adapter, bytes);
+                break;
+            case 8:
+                host.call<&L::MV_PD_GetHDRaidStatus>(adapter, bytes);
+                break;
+            case 9:
+                host.call<&L::MV_LD_GetStatus>(adapter, bytes);
+                break;
+            case 10:
+                host.call<&L::MV_BLK_GetInfo>(adapter, bytes);
+                break;
+            default:
+                host.call<&L::MV_BLK_GetHDBlock>(adapter, bytes);
+                break;
         }
     } catch (const service::RequestRefused&) {
     }

@@ -20,10 +20,11 @@ MV_U8 LibrarySession::call(const char* operation, MV_U8 (ControllerLibrary::*mem
 // Not the guard helper: the message is kept for the service's log.
 MV_U8 LibrarySession::start() {
     started_ = true;
+    rescanStatus_.reset();
     MV_U8 status = kStatusRaised;
     try {
         status = call("MV_API_Initialize", &ControllerLibrary::MV_API_Initialize);
-        call("MV_API_RescanAdapter", &ControllerLibrary::MV_API_RescanAdapter);
+        rescanStatus_ = call("MV_API_RescanAdapter", &ControllerLibrary::MV_API_RescanAdapter);
     } catch (const std::exception& e) {
         failure_ = e.what();
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "model/controller_library.h"
@@ -30,6 +31,8 @@ class LibrarySession {
     // False when the library raised.
     bool finish();
     bool started() const { return started_; }
+    // The start's rescan status; empty when it never returned.
+    std::optional<MV_U8> rescanStatus() const { return rescanStatus_; }
 
     // What the library raised while starting or finishing; empty when nothing.
     const std::string& failure() const { return failure_; }
@@ -41,5 +44,6 @@ class LibrarySession {
     ControllerLibrary* library_ = nullptr;
     CallBound bound_;
     bool started_ = false;
+    std::optional<MV_U8> rescanStatus_;
     std::string failure_;
 };

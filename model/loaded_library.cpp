@@ -7,24 +7,9 @@
 #include <vector>
 
 struct LoadedLibrary::Symbols {
-    decltype(&::MV_API_Initialize) MV_API_Initialize = nullptr;
-    decltype(&::MV_API_RescanAdapter) MV_API_RescanAdapter = nullptr;
-    decltype(&::MV_API_Finalize) MV_API_Finalize = nullptr;
-    decltype(&::MV_Adapter_GetCount) MV_Adapter_GetCount = nullptr;
-    decltype(&::MV_Adapter_GetInfo) MV_Adapter_GetInfo = nullptr;
-    decltype(&::MV_Adapter_GetConfig) MV_Adapter_GetConfig = nullptr;
-    decltype(&::MV_Adapter_SetConfig) MV_Adapter_SetConfig = nullptr;
-    decltype(&::MV_PD_GetHDInfo_Ext) MV_PD_GetHDInfo_Ext = nullptr;
-    decltype(&::MV_LD_GetInfo) MV_LD_GetInfo = nullptr;
-    decltype(&::MV_PD_GetHDRaidStatus) MV_PD_GetHDRaidStatus = nullptr;
-    decltype(&::MV_LD_GetStatus) MV_LD_GetStatus = nullptr;
-    decltype(&::MV_BLK_GetInfo) MV_BLK_GetInfo = nullptr;
-    decltype(&::MV_BLK_GetHDBlock) MV_BLK_GetHDBlock = nullptr;
-    decltype(&::MV_LD_Create) MV_LD_Create = nullptr;
-    decltype(&::MV_LD_Delete) MV_LD_Delete = nullptr;
-    decltype(&::MV_PD_WipeHDMDD) MV_PD_WipeHDMDD = nullptr;
-    decltype(&::MV_LD_StartRebuild) MV_LD_StartRebuild = nullptr;
-    decltype(&::MV_LD_BGAControl) MV_LD_BGAControl = nullptr;
+#define NORVIK_SYMBOL(name, shape, parameters, arguments) decltype(&::name) name = nullptr;
+    NORVIK_LIBRARY_OPERATIONS(NORVIK_SYMBOL)
+#undef NORVIK_SYMBOL
 
     // Fills every pointer; returns the names that the library does not export.
     std::vector<std::string> resolve(void* handle) {
@@ -37,24 +22,9 @@ struct LoadedLibrary::Symbols {
                 missing.emplace_back(name);
             }
         };
-        one(MV_API_Initialize, "MV_API_Initialize");
-        one(MV_API_RescanAdapter, "MV_API_RescanAdapter");
-        one(MV_API_Finalize, "MV_API_Finalize");
-        one(MV_Adapter_GetCount, "MV_Adapter_GetCount");
-        one(MV_Adapter_GetInfo, "MV_Adapter_GetInfo");
-        one(MV_Adapter_GetConfig, "MV_Adapter_GetConfig");
-        one(MV_Adapter_SetConfig, "MV_Adapter_SetConfig");
-        one(MV_PD_GetHDInfo_Ext, "MV_PD_GetHDInfo_Ext");
-        one(MV_LD_GetInfo, "MV_LD_GetInfo");
-        one(MV_PD_GetHDRaidStatus, "MV_PD_GetHDRaidStatus");
-        one(MV_LD_GetStatus, "MV_LD_GetStatus");
-        one(MV_BLK_GetInfo, "MV_BLK_GetInfo");
-        one(MV_BLK_GetHDBlock, "MV_BLK_GetHDBlock");
-        one(MV_LD_Create, "MV_LD_Create");
-        one(MV_LD_Delete, "MV_LD_Delete");
-        one(MV_PD_WipeHDMDD, "MV_PD_WipeHDMDD");
-        one(MV_LD_StartRebuild, "MV_LD_StartRebuild");
-        one(MV_LD_BGAControl, "MV_LD_BGAControl");
+#define NORVIK_RESOLVE(name, shape, parameters, arguments) one(name, #name);
+        NORVIK_LIBRARY_OPERATIONS(NORVIK_RESOLVE)
+#undef NORVIK_RESOLVE
         return missing;
     }
 };
@@ -120,57 +90,9 @@ const LoadedLibrary::Symbols& LoadedLibrary::symbols() const {
     return *symbols_;
 }
 
-MV_U8 LoadedLibrary::MV_API_Initialize() {
-    return symbols().MV_API_Initialize();
-}
-MV_U8 LoadedLibrary::MV_API_RescanAdapter() {
-    return symbols().MV_API_RescanAdapter();
-}
-MV_U8 LoadedLibrary::MV_API_Finalize() {
-    return symbols().MV_API_Finalize();
-}
-MV_U8 LoadedLibrary::MV_Adapter_GetCount() {
-    return symbols().MV_Adapter_GetCount();
-}
-MV_U8 LoadedLibrary::MV_Adapter_GetInfo(MV_U8 adapterId, MV_U8* count, Adapter_Info* info) {
-    return symbols().MV_Adapter_GetInfo(adapterId, count, info);
-}
-MV_U8 LoadedLibrary::MV_Adapter_GetConfig(MV_U8 adapterId, MV_U8* out, Adapter_Config* config) {
-    return symbols().MV_Adapter_GetConfig(adapterId, out, config);
-}
-MV_U8 LoadedLibrary::MV_Adapter_SetConfig(MV_U8 adapterId, Adapter_Config* config) {
-    return symbols().MV_Adapter_SetConfig(adapterId, config);
-}
-MV_U8 LoadedLibrary::MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) {
-    return symbols().MV_PD_GetHDInfo_Ext(adapterId, request);
-}
-MV_U8 LoadedLibrary::MV_LD_GetInfo(MV_U8 adapterId, void* request) {
-    return symbols().MV_LD_GetInfo(adapterId, request);
-}
-MV_U8 LoadedLibrary::MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) {
-    return symbols().MV_PD_GetHDRaidStatus(adapterId, request);
-}
-MV_U8 LoadedLibrary::MV_LD_GetStatus(MV_U8 adapterId, void* request) {
-    return symbols().MV_LD_GetStatus(adapterId, request);
-}
-MV_U8 LoadedLibrary::MV_BLK_GetInfo(MV_U8 adapterId, void* request) {
-    return symbols().MV_BLK_GetInfo(adapterId, request);
-}
-MV_U8 LoadedLibrary::MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) {
-    return symbols().MV_BLK_GetHDBlock(adapterId, request);
-}
-MV_U8 LoadedLibrary::MV_LD_Create(MV_U8 adapterId, Create_LD_Param* param) {
-    return symbols().MV_LD_Create(adapterId, param);
-}
-MV_U8 LoadedLibrary::MV_LD_Delete(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) {
-    return symbols().MV_LD_Delete(adapterId, ldId, flag);
-}
-MV_U8 LoadedLibrary::MV_PD_WipeHDMDD(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) {
-    return symbols().MV_PD_WipeHDMDD(adapterId, hdId, flag);
-}
-MV_U8 LoadedLibrary::MV_LD_StartRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) {
-    return symbols().MV_LD_StartRebuild(adapterId, ldId, hdId);
-}
-MV_U8 LoadedLibrary::MV_LD_BGAControl(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) {
-    return symbols().MV_LD_BGAControl(adapterId, ldId, code);
-}
+#define NORVIK_FORWARD(name, shape, parameters, arguments) \
+    MV_U8 LoadedLibrary::name parameters {                 \
+        return symbols().name arguments;                   \
+    }
+NORVIK_LIBRARY_OPERATIONS(NORVIK_FORWARD)
+#undef NORVIK_FORWARD

@@ -8,6 +8,8 @@ inline constexpr const char* kBusName = "org.norvik.RAIDUtility1";
 inline constexpr const char* kObjectPath = "/org/norvik/RAIDUtility1";
 inline constexpr const char* kInterface = "org.norvik.RAIDUtility1.Library";
 inline constexpr const char* kConfigureAction = "org.norvik.RAIDUtility1.configure";
+// The method that only asks polkit, before a series of changes.
+inline constexpr const char* kAuthorizeChanges = "AuthorizeChanges";
 
 // The library raised (or could not be loaded); the call did not complete.
 inline constexpr const char* kErrorFailed = "org.norvik.RAIDUtility1.Error.Failed";

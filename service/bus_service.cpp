@@ -1,10 +1,12 @@
 #include "service/bus_service.h"
 
-#include <cstdint>
-#include <span>
+#include <algorithm>
+#include <cstring>
+#include <optional>
 #include <stdexcept>
+#include <tuple>
 
-#include "service/bus_handles.h"
+#include "service/bus_carriage.h"
 #include "service/bus_names.h"
 #include "service/polkit_authority.h"
 
@@ -12,44 +14,30 @@ namespace service {
 
 namespace {
 
-class AccessRefused : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+using platform::bus::MessagePtr;
+
+// Below the bus, so that every call that has arrived is in its caller's queue
+// before the next turn: a flooding caller's calls then wait behind everyone
+// else's instead of ahead of them.
+constexpr int kTurnPriority = SD_EVENT_PRIORITY_IDLE;
 
 // A read failure of an argument; sd-bus has already checked the signature.
-void check(int r) {
-    if (r < 0) {
+template <class T>
+T read(sd_bus_message* call) {
+    T value{};
+    if (sd_bus_message_read_basic(call, kBusTypeCode<T>, &value) < 0) {
         throw RequestRefused("malformed arguments");
     }
-}
-
-void authorize(sd_bus_message* call) {
-    Authorization verdict = checkAuthorization(call, kConfigureAction);
-    if (!verdict.allowed) {
-        throw AccessRefused(verdict.why);
-    }
-}
-
-std::span<const unsigned char> readBytes(sd_bus_message* call) {
-    const void* data = nullptr;
-    std::size_t size = 0;
-    check(sd_bus_message_read_array(call, 'y', &data, &size));
-    return {static_cast<const unsigned char*>(data), size};
-}
-
-template <class T>
-T read(sd_bus_message* call, const char* type) {
-    T value{};
-    check(sd_bus_message_read_basic(call, type[0], &value));
     return value;
 }
 
-MV_U8 readByte(sd_bus_message* call) {
-    return read<MV_U8>(call, "y");
-}
-MV_U16 readId(sd_bus_message* call) {
-    return read<MV_U16>(call, "q");
+ByteSpan readBytes(sd_bus_message* call) {
+    const void* data = nullptr;
+    std::size_t size = 0;
+    if (sd_bus_message_read_array(call, 'y', &data, &size) < 0) {
+        throw RequestRefused("malformed arguments");
+    }
+    return {static_cast<const unsigned char*>(data), size};
 }
 
 int replyStatus(sd_bus_message* call, MV_U8 status) {
@@ -77,227 +65,274 @@ int replyWithBytes(sd_bus_message* call, MV_U8 status, const MV_U8* out, const B
     return r;
 }
 
-using Handler = int (*)(LibraryHost&, sd_bus_message*);
-
-// Turns what a handler throws into the caller's D-Bus error; nothing thrown
-// crosses into sd-bus.
-template <Handler handler>
-int serve(sd_bus_message* call, void* userdata, sd_bus_error* error) {
-    auto& host = *static_cast<LibraryHost*>(userdata);
-    try {
-        return handler(host, call);
-    } catch (const RequestRefused& e) {
-        return sd_bus_error_set(error, SD_BUS_ERROR_INVALID_ARGS, e.what());
-    } catch (const AccessRefused& e) {
-        return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, e.what());
-    } catch (const std::exception& e) {
-        return sd_bus_error_setf(error, kErrorFailed, "the controller library call failed: %s",
-                                 e.what());
-    } catch (...) {
-        return sd_bus_error_set(error, kErrorFailed,
-                                "the controller library raised an unknown exception");
-    }
+// Initialize, Finalize, Rescan, Count.
+template <auto operation, class Shape>
+int answer(LibraryHost& host, sd_bus_message* call, Shape) {
+    return replyStatus(call, host.call<operation>());
 }
 
-template <RequestOperation operation>
-int request(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    RequestReply reply = host.request(operation, adapter, readBytes(call));
+template <auto operation, class Record>
+int answer(LibraryHost& host, sd_bus_message* call, library_shape::AdapterRecord<Record>) {
+    const RecordReply reply = host.call<operation>(read<MV_U8>(call));
+    return replyWithBytes(call, reply.status, &reply.out, reply.record);
+}
+
+template <auto operation, class Record>
+int answer(LibraryHost& host, sd_bus_message* call, library_shape::Request<Record>) {
+    const auto adapterId = read<MV_U8>(call);
+    const RequestReply reply = host.call<operation>(adapterId, readBytes(call));
     return replyWithBytes(call, reply.status, nullptr, reply.request);
 }
 
-int initialize(LibraryHost& host, sd_bus_message* call) {
-    return replyStatus(call, host.initialize());
-}
-int rescan(LibraryHost& host, sd_bus_message* call) {
-    return replyStatus(call, host.rescan());
-}
-int finalize(LibraryHost& host, sd_bus_message* call) {
-    return replyStatus(call, host.finalize());
-}
-int adapterCount(LibraryHost& host, sd_bus_message* call) {
-    return replyStatus(call, host.adapterCount());
-}
-int adapterInfo(LibraryHost& host, sd_bus_message* call) {
-    RecordReply reply = host.adapterInfo(readByte(call));
-    return replyWithBytes(call, reply.status, &reply.out, reply.record);
-}
-int adapterConfig(LibraryHost& host, sd_bus_message* call) {
-    RecordReply reply = host.adapterConfig(readByte(call));
-    return replyWithBytes(call, reply.status, &reply.out, reply.record);
-}
-int setAdapterConfig(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    const auto record = readBytes(call);
-    authorize(call);
-    return replyStatus(call, host.setAdapterConfig(adapter, record));
-}
-int createVolume(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    const auto parameters = readBytes(call);
-    authorize(call);
-    return replyStatus(call, host.createVolume(adapter, parameters));
-}
-int deleteVolume(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    const MV_U16 ld = readId(call);
-    const MV_U8 flag = readByte(call);
-    authorize(call);
-    return replyStatus(call, host.deleteVolume(adapter, ld, flag));
-}
-int wipeDisk(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    const MV_U16 hd = readId(call);
-    const MV_U8 flag = readByte(call);
-    authorize(call);
-    return replyStatus(call, host.wipeDisk(adapter, hd, flag));
-}
-int startRebuild(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    const MV_U16 ld = readId(call);
-    const MV_U16 hd = readId(call);
-    authorize(call);
-    return replyStatus(call, host.startRebuild(adapter, ld, hd));
-}
-int controlBackgroundActivity(LibraryHost& host, sd_bus_message* call) {
-    const MV_U8 adapter = readByte(call);
-    const MV_U16 ld = readId(call);
-    const MV_U8 code = readByte(call);
-    authorize(call);
-    return replyStatus(call, host.controlBackgroundActivity(adapter, ld, code));
-}
-// Asks polkit once, before a series of changes, so that a refusal comes
-// before anything has changed and a password is typed once.
-int authorizeChanges(LibraryHost&, sd_bus_message* call) {
-    authorize(call);
-    return sd_bus_reply_method_return(call, "");
+template <auto operation, class Record>
+int answer(LibraryHost& host, sd_bus_message* call, library_shape::RecordChange<Record>) {
+    const auto adapterId = read<MV_U8>(call);
+    return replyStatus(call, host.call<operation>(adapterId, readBytes(call)));
 }
 
-constexpr auto kOpen = SD_BUS_VTABLE_UNPRIVILEGED;
-// Changes are open at the bus level too: polkit decides, not the caller's capabilities.
-constexpr auto kChange = SD_BUS_VTABLE_UNPRIVILEGED;
+template <auto operation, class... Ids>
+int answerIds(LibraryHost& host,
+              sd_bus_message* call,
+              MV_U8 (ControllerLibrary::*)(MV_U8, Ids...)) {
+    const auto adapterId = read<MV_U8>(call);
+    const std::tuple<Ids...> ids{read<Ids>(call)...};  // read in order
+    return replyStatus(
+        call, std::apply([&](Ids... id) { return host.call<operation>(adapterId, id...); }, ids));
+}
 
-#define NORVIK_METHOD(name, in, inNames, out, outNames, handler, flags) \
-    SD_BUS_METHOD_WITH_NAMES(name, in, inNames, out, outNames, serve<handler>, flags)
-
-const sd_bus_vtable kLibraryVtable[] = {
-    SD_BUS_VTABLE_START(0),
-    NORVIK_METHOD("MV_API_Initialize", "", "", "y", SD_BUS_PARAM(status), initialize, kOpen),
-    NORVIK_METHOD("MV_API_RescanAdapter", "", "", "y", SD_BUS_PARAM(status), rescan, kOpen),
-    NORVIK_METHOD("MV_API_Finalize", "", "", "y", SD_BUS_PARAM(status), finalize, kOpen),
-    NORVIK_METHOD("MV_Adapter_GetCount", "", "", "y", SD_BUS_PARAM(count), adapterCount, kOpen),
-    NORVIK_METHOD("MV_Adapter_GetInfo",
-                  "y",
-                  SD_BUS_PARAM(adapter),
-                  "yyay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(count) SD_BUS_PARAM(record),
-                  adapterInfo,
-                  kOpen),
-    NORVIK_METHOD("MV_Adapter_GetConfig",
-                  "y",
-                  SD_BUS_PARAM(adapter),
-                  "yyay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(out) SD_BUS_PARAM(record),
-                  adapterConfig,
-                  kOpen),
-    NORVIK_METHOD("MV_Adapter_SetConfig",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(record),
-                  "y",
-                  SD_BUS_PARAM(status),
-                  setAdapterConfig,
-                  kChange),
-    NORVIK_METHOD("MV_PD_GetHDInfo_Ext",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(request),
-                  "yay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(request),
-                  request<RequestOperation::DiskInfo>,
-                  kOpen),
-    NORVIK_METHOD("MV_LD_GetInfo",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(request),
-                  "yay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(request),
-                  request<RequestOperation::RAIDSetInfo>,
-                  kOpen),
-    NORVIK_METHOD("MV_PD_GetHDRaidStatus",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(request),
-                  "yay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(request),
-                  request<RequestOperation::DiskStatus>,
-                  kOpen),
-    NORVIK_METHOD("MV_LD_GetStatus",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(request),
-                  "yay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(request),
-                  request<RequestOperation::RAIDSetStatus>,
-                  kOpen),
-    NORVIK_METHOD("MV_BLK_GetInfo",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(request),
-                  "yay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(request),
-                  request<RequestOperation::BlockInfo>,
-                  kOpen),
-    NORVIK_METHOD("MV_BLK_GetHDBlock",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(request),
-                  "yay",
-                  SD_BUS_PARAM(status) SD_BUS_PARAM(request),
-                  request<RequestOperation::DiskBlockList>,
-                  kOpen),
-    NORVIK_METHOD("MV_LD_Create",
-                  "yay",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(parameters),
-                  "y",
-                  SD_BUS_PARAM(status),
-                  createVolume,
-                  kChange),
-    NORVIK_METHOD("MV_LD_Delete",
-                  "yqy",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(ld) SD_BUS_PARAM(flag),
-                  "y",
-                  SD_BUS_PARAM(status),
-                  deleteVolume,
-                  kChange),
-    NORVIK_METHOD("MV_PD_WipeHDMDD",
-                  "yqy",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(hd) SD_BUS_PARAM(flag),
-                  "y",
-                  SD_BUS_PARAM(status),
-                  wipeDisk,
-                  kChange),
-    NORVIK_METHOD("MV_LD_StartRebuild",
-                  "yqq",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(ld) SD_BUS_PARAM(hd),
-                  "y",
-                  SD_BUS_PARAM(status),
-                  startRebuild,
-                  kChange),
-    NORVIK_METHOD("MV_LD_BGAControl",
-                  "yqy",
-                  SD_BUS_PARAM(adapter) SD_BUS_PARAM(ld) SD_BUS_PARAM(code),
-                  "y",
-                  SD_BUS_PARAM(status),
-                  controlBackgroundActivity,
-                  kChange),
-    NORVIK_METHOD("AuthorizeChanges", "", "", "", "", authorizeChanges, kChange),
-    SD_BUS_VTABLE_END,
-};
-
-#undef NORVIK_METHOD
+template <auto operation>
+int answer(LibraryHost& host, sd_bus_message* call, library_shape::IdsChange) {
+    return answerIds<operation>(host, call, operation);
+}
 
 }  // namespace
 
-BusService::~BusService() {
-    sd_bus_slot_unref(slot_);
+BusService::BusService(LibraryHost& host, LibraryFailure libraryProblem, platform::Clock& clock)
+    : host_(host), libraryProblem_(std::move(libraryProblem)), clock_(clock) {}
+
+BusService::~BusService() = default;
+
+// Turns what the host throws into the caller's D-Bus error; nothing thrown
+// crosses into sd-bus.
+template <auto operation>
+void BusService::serve(BusService& self, sd_bus_message* call) {
+    try {
+        answer<operation>(self.host_, call, typename LibraryOperation<operation>::Shape{});
+    } catch (const RequestRefused& e) {
+        sd_bus_reply_method_errorf(call, SD_BUS_ERROR_INVALID_ARGS, "%s", e.what());
+    } catch (const std::exception& e) {
+        sd_bus_reply_method_errorf(call, kErrorFailed, "the controller library call failed: %s",
+                                   e.what());
+    } catch (...) {
+        sd_bus_reply_method_errorf(call, kErrorFailed,
+                                   "the controller library raised an unknown exception");
+    }
 }
 
-int BusService::attach(sd_bus* bus) {
-    return sd_bus_add_object_vtable(bus, &slot_, kObjectPath, kInterface, kLibraryVtable, &host_);
+template <auto operation>
+int BusService::receive(sd_bus_message* call, void* userdata, sd_bus_error* error) {
+    using Shape = typename LibraryOperation<operation>::Shape;
+    return static_cast<BusService*>(userdata)->admit(call, &serve<operation>,
+                                                     library_shape::kChanges<Shape>, error);
+}
+
+int BusService::receiveAuthorizeChanges(sd_bus_message* call, void* userdata, sd_bus_error* error) {
+    const Serve authorized = [](BusService&, sd_bus_message* c) {
+        sd_bus_reply_method_return(c, "");
+    };
+    return static_cast<BusService*>(userdata)->admit(call, authorized, true, error);
+}
+
+int BusService::libraryProblem(sd_bus*,
+                               const char*,
+                               const char*,
+                               const char*,
+                               sd_bus_message* reply,
+                               void* userdata,
+                               sd_bus_error*) {
+    const LibraryFailure& problem = static_cast<BusService*>(userdata)->libraryProblem_;
+    return sd_bus_message_append(reply, "(sss)", problem.kindName(), problem.path.c_str(),
+                                 problem.detail.c_str());
+}
+
+#define NORVIK_METHOD_NAMES(name, shape, parameters, arguments) \
+    constexpr BusNames k##name##Names = busNames<library_shape::shape>(#arguments);
+NORVIK_LIBRARY_OPERATIONS(NORVIK_METHOD_NAMES)
+#undef NORVIK_METHOD_NAMES
+
+const sd_bus_vtable* BusService::vtable() {
+    // Changes are open at the bus level too: polkit decides, not the caller's capabilities.
+    const auto method = [](auto operation, const char* names) {
+        constexpr auto call = decltype(operation)::value;
+        using Shape = typename LibraryOperation<call>::Shape;
+        return sd_bus_vtable{.type = _SD_BUS_VTABLE_METHOD,
+                             .flags = SD_BUS_VTABLE_UNPRIVILEGED,
+                             .x = {.method = {.member = LibraryOperation<call>::name,
+                                              .signature = busSignature<call>(),
+                                              .result = BusCarriage<Shape>::kResult,
+                                              .handler = &receive<call>,
+                                              .offset = 0,
+                                              .names = names}}};
+    };
+#define NORVIK_METHOD(name, shape, parameters, arguments)                                          \
+    method(std::integral_constant<decltype(&ControllerLibrary::name), &ControllerLibrary::name>{}, \
+           k##name##Names.bytes.data()),
+    static const sd_bus_vtable table[] = {
+        SD_BUS_VTABLE_START(0),
+        // clang-format off
+        NORVIK_LIBRARY_OPERATIONS(NORVIK_METHOD)
+        SD_BUS_METHOD(kAuthorizeChanges, "", "", receiveAuthorizeChanges,
+                      SD_BUS_VTABLE_UNPRIVILEGED),
+        SD_BUS_PROPERTY("LibraryProblem", "(sss)", libraryProblem, 0,
+                        SD_BUS_VTABLE_PROPERTY_CONST),
+        // clang-format on
+        SD_BUS_VTABLE_END,
+    };
+#undef NORVIK_METHOD
+    return table;
+}
+
+int BusService::attach(sd_bus* bus, sd_event* event) {
+    sd_bus_slot* slot = nullptr;
+    int r = sd_bus_add_object_vtable(bus, &slot, kObjectPath, kInterface, vtable(), this);
+    object_.reset(slot);
+    if (r < 0) {
+        return r;
+    }
+    slot = nullptr;
+    r = sd_bus_match_signal(bus, &slot, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                            "org.freedesktop.DBus", "NameOwnerChanged", ownerChanged, this);
+    departures_.reset(slot);
+    if (r < 0) {
+        return r;
+    }
+    sd_event_source* source = nullptr;
+    r = sd_event_add_defer(event, &source, takeTurn, this);
+    turn_.reset(source);
+    if (r < 0) {
+        return r;
+    }
+    sd_event_source_set_priority(source, kTurnPriority);
+    if ((r = sd_event_source_set_enabled(source, SD_EVENT_OFF)) < 0) {
+        return r;
+    }
+    source = nullptr;
+    r = sd_event_add_time_relative(event, &source, CLOCK_MONOTONIC, 0, 0, paceEnded, this);
+    pace_.reset(source);
+    return r < 0 ? r : sd_event_source_set_enabled(source, SD_EVENT_OFF);
+}
+
+std::size_t BusService::waiting(const std::string& caller) const {
+    std::size_t count = queue_.waiting(caller);
+    for (const WaitingChange& change : authorizing_) {
+        count += change.caller == caller;
+    }
+    return count;
+}
+
+int BusService::admit(sd_bus_message* call, Serve serve, bool change, sd_bus_error* error) {
+    // Calls that never stop arriving must not keep the queue from being served.
+    if (++admittedSinceTurn_ == kMostAdmittedBetweenTurns) {
+        sd_event_source_set_priority(turn_.get(), SD_EVENT_PRIORITY_NORMAL - 1);
+    }
+    const char* sender = sd_bus_message_get_sender(call);
+    const std::string caller = sender ? sender : "";
+    if (waiting(caller) >= kMostWaitingPerCaller) {
+        return sd_bus_error_set(error, SD_BUS_ERROR_LIMITS_EXCEEDED,
+                                "too many calls waiting; wait for their answers first");
+    }
+    if (!change) {
+        enqueue(caller, Job{platform::bus::keep(call), serve});
+        return 1;
+    }
+    WaitingChange& waiting = authorizing_.emplace_back(
+        WaitingChange{this, caller, platform::bus::keep(call), serve, nullptr});
+    const int r = askAuthorization(call, kConfigureAction, authorized, &waiting, waiting.question);
+    if (r < 0) {
+        authorizing_.pop_back();
+        return sd_bus_error_setf(error, SD_BUS_ERROR_ACCESS_DENIED,
+                                 "authorization could not be checked: %s",
+                                 sender ? std::strerror(-r) : "the caller has no bus name");
+    }
+    return 1;  // answered once polkit has
+}
+
+int BusService::authorized(sd_bus_message* answer, void* userdata, sd_bus_error*) {
+    auto* waiting = static_cast<WaitingChange*>(userdata);
+    BusService& self = *waiting->owner;
+    const auto it = std::find_if(self.authorizing_.begin(), self.authorizing_.end(),
+                                 [&](const WaitingChange& c) { return &c == waiting; });
+    // sd-bus keeps the question alive until this returns.
+    WaitingChange change = std::move(*it);
+    self.authorizing_.erase(it);
+    const Authorization verdict = readAuthorization(answer);
+    if (!verdict.allowed) {
+        sd_bus_reply_method_errorf(change.call.get(), SD_BUS_ERROR_ACCESS_DENIED, "%s",
+                                   verdict.why.c_str());
+        return 0;
+    }
+    self.enqueue(change.caller, Job{std::move(change.call), change.serve});
+    return 0;
+}
+
+void BusService::enqueue(const std::string& caller, Job job) {
+    queue_.push(caller, std::move(job));
+    sd_event_source_set_enabled(turn_.get(), SD_EVENT_ON);
+}
+
+int BusService::takeTurn(sd_event_source* source, void* userdata) {
+    BusService& self = *static_cast<BusService*>(userdata);
+    if (self.admittedSinceTurn_ >= kMostAdmittedBetweenTurns) {
+        sd_event_source_set_priority(source, kTurnPriority);
+    }
+    self.admittedSinceTurn_ = 0;
+    std::optional<Job> job = self.queue_.pop(self.clock_.now());
+    if (!job) {
+        sd_event_source_set_enabled(source, SD_EVENT_OFF);
+        self.waitForPace();
+        return 0;
+    }
+    if (self.queue_.empty()) {
+        sd_event_source_set_enabled(source, SD_EVENT_OFF);
+    }
+    job->serve(self, job->call.get());
+    return 0;
+}
+
+void BusService::waitForPace() {
+    const auto next = queue_.nextTurn();
+    if (!next) {
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::microseconds>(
+        std::max(*next - clock_.now(), platform::Duration::zero()));
+    sd_event_source_set_time_relative(pace_.get(), static_cast<uint64_t>(wait.count()));
+    sd_event_source_set_enabled(pace_.get(), SD_EVENT_ONESHOT);
+}
+
+int BusService::paceEnded(sd_event_source*, uint64_t, void* userdata) {
+    auto& self = *static_cast<BusService*>(userdata);
+    return sd_event_source_set_enabled(self.turn_.get(), SD_EVENT_ON);
+}
+
+int BusService::ownerChanged(sd_bus_message* signal, void* userdata, sd_bus_error*) {
+    const char* name = nullptr;
+    const char* oldOwner = nullptr;
+    const char* newOwner = nullptr;
+    if (sd_bus_message_read(signal, "sss", &name, &oldOwner, &newOwner) < 0) {
+        return 0;
+    }
+    // Unique names are never given again: a caller that left is gone for good.
+    if (name[0] == ':' && newOwner[0] == '\0') {
+        static_cast<BusService*>(userdata)->callerLeft(name);
+    }
+    return 0;
+}
+
+void BusService::callerLeft(const std::string& caller) {
+    queue_.drop(caller);
+    // Dropping a question cancels it: polkit's answer is never read.
+    authorizing_.remove_if([&](const WaitingChange& change) { return change.caller == caller; });
 }
 
 }  // namespace service

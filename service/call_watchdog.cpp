@@ -1,10 +1,7 @@
 #include "service/call_watchdog.h"
 
-#include <signal.h>
-#include <sys/time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <stdexcept>
 
@@ -12,27 +9,18 @@ namespace service {
 
 namespace {
 
-std::atomic<const char*> watchedOperation{nullptr};
-
 void write2(const char* text) {
     ssize_t ignored = ::write(STDERR_FILENO, text, std::strlen(text));
     (void)ignored;
 }
 
-// Only async-signal-safe calls: the process is stuck inside the library.
-void onCallHung(int) {
-    const char* operation = watchedOperation.load();
+// The library holds the other thread, perhaps inside the C library's locks:
+// nothing here allocates, locks or flushes.
+[[noreturn]] void endHungService(const char* operation) {
     write2("norvik-raidd: the controller library did not return from ");
-    write2(operation ? operation : "a call");
+    write2(operation);
     write2(" in time; ending the service\n");
     ::_exit(kExitCallHung);
-}
-
-void setTimer(std::chrono::milliseconds after) {
-    itimerval timer{};
-    timer.it_value.tv_sec = static_cast<time_t>(after.count() / 1000);
-    timer.it_value.tv_usec = static_cast<suseconds_t>((after.count() % 1000) * 1000);
-    ::setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
 }  // namespace
@@ -41,26 +29,57 @@ CallWatchdog::CallWatchdog(std::chrono::milliseconds limit) : limit_(limit) {
     if (limit_.count() <= 0) {
         throw std::invalid_argument("the call time limit must be positive");
     }
-    struct sigaction action {};
-    action.sa_handler = onCallHung;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGALRM, &action, nullptr);
+    thread_ = std::thread([this] { watch(); });
 }
 
 CallWatchdog::~CallWatchdog() {
-    setTimer(std::chrono::milliseconds(0));
-    ::signal(SIGALRM, SIG_DFL);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_one();
+    thread_.join();
+}
+
+void CallWatchdog::watch() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        if (!operation_) {
+            changed_.wait(lock);
+            continue;
+        }
+        const std::uint64_t watched = generation_;
+        // steady_clock waits on CLOCK_MONOTONIC: a changed wall clock moves nothing.
+        const bool ended = changed_.wait_until(lock, deadline_,
+                                               [&] { return stopping_ || generation_ != watched; });
+        if (!ended) {
+            endHungService(operation_);
+        }
+    }
 }
 
 CallWatchdog::Armed CallWatchdog::arm(const char* operation) {
-    watchedOperation.store(operation);
-    setTimer(limit_);
-    return Armed();
+    {
+        std::lock_guard lock(mutex_);
+        operation_ = operation ? operation : "a call";
+        deadline_ = std::chrono::steady_clock::now() + limit_;
+        ++generation_;
+    }
+    changed_.notify_one();
+    return Armed(*this);
+}
+
+void CallWatchdog::disarm() {
+    {
+        std::lock_guard lock(mutex_);
+        operation_ = nullptr;
+        ++generation_;
+    }
+    changed_.notify_one();
 }
 
 CallWatchdog::Armed::~Armed() {
-    setTimer(std::chrono::milliseconds(0));
-    watchedOperation.store(nullptr);
+    watchdog_.disarm();
 }
 
 }  // namespace service

@@ -1,11 +1,16 @@
 // Ends the process when one library call runs longer than the limit: the
 // vendor library is closed code, and a call that never returns would hold
 // every client's requests for good. Exiting lets the service manager start a
-// fresh process. Armed only around library calls, with a one-shot interval
-// timer, so an idle service has no wake-ups of its own.
+// fresh process. A thread of its own waits on the monotonic clock, so no
+// signal mask, handler or alarm the library sets can switch it off; it sleeps
+// while no call is armed, so an idle service has no wake-ups of its own.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
 
 namespace service {
 
@@ -30,14 +35,25 @@ class CallWatchdog {
 
       private:
         friend class CallWatchdog;
-        Armed() = default;
+        explicit Armed(CallWatchdog& watchdog) : watchdog_(watchdog) {}
+        CallWatchdog& watchdog_;
     };
     // `operation` names the call in the message written when the limit passes;
     // it must be a string that lives for the whole program.
     [[nodiscard]] Armed arm(const char* operation);
 
   private:
-    std::chrono::milliseconds limit_;
+    void watch();
+    void disarm();
+
+    const std::chrono::milliseconds limit_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* operation_ = nullptr;  // armed while set
+    std::chrono::steady_clock::time_point deadline_;
+    std::uint64_t generation_ = 0;
+    bool stopping_ = false;
+    std::thread thread_;
 };
 
 }  // namespace service

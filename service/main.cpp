@@ -1,6 +1,6 @@
 // norvik-raidd: hosts the controller library for unprivileged clients on the
-// system bus. One event loop, one call at a time, no timers of its own: idle,
-// it sleeps until a message or a signal arrives.
+// system bus. One event loop, one library call at a time, no timers of its
+// own: idle, it sleeps until a message, a device node or a signal arrives.
 #include <signal.h>
 #include <systemd/sd-bus.h>
 #include <systemd/sd-event.h>
@@ -9,14 +9,18 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "model/library_failure.h"
 #include "model/loaded_library.h"
-#include "service/bus_handles.h"
+#include "platform/runloop/clock.h"
+#include "platform/sdbus/bus_handles.h"
 #include "service/bus_names.h"
 #include "service/bus_service.h"
 #include "service/call_watchdog.h"
+#include "service/hot_plug_watch.h"
 #include "service/library_host.h"
 #include "service/service_options.h"
 
@@ -38,10 +42,6 @@ std::filesystem::path vendorLibraryPath() {
     return (exe.parent_path() / ".." / ".." / "lib" / "norvik-raid-utility" / "libmv_api.so")
         .lexically_normal();
 }
-
-struct EventUnref {
-    void operator()(sd_event* event) const { sd_event_unref(event); }
-};
 
 }  // namespace
 
@@ -67,17 +67,24 @@ int main(int argc, char** argv) {
 
     LoadedLibrary library(options.library.empty() ? vendorLibraryPath() : options.library);
     service::CallWatchdog watchdog(options.callLimit);
-    service::LibraryHost host(library, watchdog);
+    platform::SystemClock clock;
+    service::LibraryHost host(library, watchdog, clock);
+    // Still served without a library: every client call then reports the
+    // failure, and LibraryProblem says why.
+    LibraryFailure problem = LibraryFailure::of(library);
     host.startUp();
     if (!host.sessionFailure().empty()) {
-        // Still served: every client call then reports the failure.
         std::cerr << "norvik-raidd: starting the controller library failed: "
                   << host.sessionFailure() << std::endl;
+        if (problem.kind == LibraryFailure::Kind::None) {
+            problem = {LibraryFailure::Kind::StartFailed, library.path().string(),
+                       host.sessionFailure()};
+        }
     }
 
     sd_event* eventRaw = nullptr;
     int r = sd_event_default(&eventRaw);
-    std::unique_ptr<sd_event, EventUnref> event(eventRaw);
+    platform::bus::EventPtr event(eventRaw);
     if (r < 0) {
         return fail("cannot create the event loop", r);
     }
@@ -86,13 +93,21 @@ int main(int argc, char** argv) {
 
     sd_bus* busRaw = nullptr;
     r = sd_bus_open_system(&busRaw);
-    service::BusPtr bus(busRaw);
+    platform::bus::BusPtr bus(busRaw);
     if (r < 0) {
         return fail("cannot connect to the system bus", r);
     }
-    service::BusService served(host);
-    if ((r = served.attach(bus.get())) < 0) {
+    service::BusService served(host, problem, clock);
+    if ((r = served.attach(bus.get(), event.get())) < 0) {
         return fail("cannot publish the library object", r);
+    }
+    std::unique_ptr<service::HotPlugWatch> devices;
+    try {
+        devices = std::make_unique<service::HotPlugWatch>("/dev", [&] { host.hardwareChanged(); });
+        devices->attach(event.get());
+    } catch (const std::exception& e) {
+        std::cerr << "norvik-raidd: hot-plugging goes unseen until a rescan: " << e.what()
+                  << std::endl;
     }
     if ((r = sd_bus_request_name(bus.get(), service::kBusName, 0)) < 0) {
         return fail(std::string("cannot own ") + service::kBusName, r);
@@ -103,6 +118,7 @@ int main(int argc, char** argv) {
     }
 
     r = sd_event_loop(event.get());
+    devices.reset();
     bus.reset();
     if (!host.shutDown()) {
         std::cerr << "norvik-raidd: finalizing the controller library failed: "

@@ -1,9 +1,8 @@
 #include "service/polkit_authority.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
-
-#include "service/bus_handles.h"
 
 namespace service {
 
@@ -16,11 +15,15 @@ constexpr std::chrono::microseconds kTimeout = std::chrono::seconds(25);
 
 }  // namespace
 
-Authorization checkAuthorization(sd_bus_message* call, const char* action) {
+int askAuthorization(sd_bus_message* call,
+                     const char* action,
+                     sd_bus_message_handler_t answered,
+                     void* userdata,
+                     platform::bus::SlotPtr& question) {
     sd_bus* bus = sd_bus_message_get_bus(call);
     const char* sender = sd_bus_message_get_sender(call);
     if (!sender) {
-        return {false, "the caller has no bus name"};
+        return -EPERM;
     }
     const bool interactive = sd_bus_message_get_allow_interactive_authorization(call) > 0;
 
@@ -28,7 +31,7 @@ Authorization checkAuthorization(sd_bus_message* call, const char* action) {
     int r = sd_bus_message_new_method_call(
         bus, &raw, "org.freedesktop.PolicyKit1", "/org/freedesktop/PolicyKit1/Authority",
         "org.freedesktop.PolicyKit1.Authority", "CheckAuthorization");
-    MessagePtr request(raw);
+    const platform::bus::MessagePtr request(raw);
     if (r >= 0) {
         r = sd_bus_message_append(request.get(), "(sa{sv})s", "system-bus-name", 1, "name", "s",
                                   sender, action);
@@ -38,23 +41,28 @@ Authorization checkAuthorization(sd_bus_message* call, const char* action) {
                                   interactive ? kAllowUserInteraction : 0u, "");
     }
     if (r < 0) {
-        return {false, "cannot build the authorization request"};
+        return r;
     }
-
-    BusError error;
-    sd_bus_message* replyRaw = nullptr;
     const auto timeout = interactive ? kInteractiveTimeout : kTimeout;
-    r = sd_bus_call(bus, request.get(), static_cast<std::uint64_t>(timeout.count()), error.get(),
-                    &replyRaw);
-    MessagePtr reply(replyRaw);
-    if (r < 0) {
-        return {false, "authorization could not be checked: " + error.describe(r)};
+    sd_bus_slot* slot = nullptr;
+    r = sd_bus_call_async(bus, &slot, request.get(), answered, userdata,
+                          static_cast<std::uint64_t>(timeout.count()));
+    question.reset(slot);
+    return r;
+}
+
+Authorization readAuthorization(sd_bus_message* answer) {
+    if (sd_bus_message_is_method_error(answer, nullptr) > 0) {
+        const sd_bus_error* error = sd_bus_message_get_error(answer);
+        return {false, std::string("authorization could not be checked: ") +
+                           (error && error->name ? error->name : "no answer") + ": " +
+                           (error && error->message ? error->message : "")};
     }
     int authorized = 0;
     int challenge = 0;
-    r = sd_bus_message_enter_container(reply.get(), SD_BUS_TYPE_STRUCT, "bba{ss}");
+    int r = sd_bus_message_enter_container(answer, SD_BUS_TYPE_STRUCT, "bba{ss}");
     if (r >= 0) {
-        r = sd_bus_message_read(reply.get(), "bb", &authorized, &challenge);
+        r = sd_bus_message_read(answer, "bb", &authorized, &challenge);
     }
     if (r < 0) {
         return {false, "polkit's answer could not be read"};

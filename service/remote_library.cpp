@@ -6,11 +6,18 @@
 #include <cstring>
 #include <string_view>
 
+#include "model/model_clock.h"
+#include "model/reading_deadline.h"
+#include "service/bus_carriage.h"
 #include "service/bus_names.h"
+#include "service/request_sizing.h"
 
 namespace service {
 
 namespace {
+
+using platform::bus::BusError;
+using platform::bus::MessagePtr;
 
 void check(int r, const char* what) {
     if (r < 0) {
@@ -18,9 +25,9 @@ void check(int r, const char* what) {
     }
 }
 
-std::uint64_t microseconds(std::chrono::milliseconds timeout) {
+std::uint64_t microseconds(platform::Duration timeout) {
     return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(timeout).count());
+        std::chrono::ceil<std::chrono::microseconds>(timeout).count());
 }
 
 MV_U8 readStatus(sd_bus_message* reply) {
@@ -50,6 +57,10 @@ RemoteLibrary::RemoteLibrary(RemoteLibraryOptions options) : options_(options) {
 
 RemoteLibrary::~RemoteLibrary() = default;
 
+bool RemoteLibrary::failingFast() const {
+    return unansweredAt_ && modelClock().now() < *unansweredAt_ + options_.coolDown;
+}
+
 sd_bus* RemoteLibrary::bus() {
     if (bus_ && sd_bus_is_open(bus_.get()) <= 0) {
         bus_.reset();
@@ -64,40 +75,92 @@ sd_bus* RemoteLibrary::bus() {
     return bus_.get();
 }
 
-MessagePtr RemoteLibrary::newCall(const char* method) {
+MessagePtr RemoteLibrary::newCall(const char* interface, const char* method) {
     sd_bus_message* raw = nullptr;
-    check(sd_bus_message_new_method_call(bus(), &raw, kBusName, kObjectPath, kInterface, method),
+    check(sd_bus_message_new_method_call(bus(), &raw, kBusName, kObjectPath, interface, method),
           method);
     return MessagePtr(raw);
 }
 
 MessagePtr RemoteLibrary::send(MessagePtr call, Kind kind) {
-    if (unanswered_ && kind != Kind::Rescan) {
-        throw RemoteLibraryError({}, "the controller service did not answer; waiting for a rescan");
+    if (kind != Kind::Rescan && failingFast()) {
+        throw RemoteLibraryError({}, std::string(kNotAnswering) + "; trying again shortly");
+    }
+    platform::Duration timeout =
+        kind == Kind::Change ? options_.changeTimeout : options_.callTimeout;
+    if (const auto deadline = readingDeadline(); deadline && kind != Kind::Change) {
+        const platform::Duration left = *deadline - modelClock().now();
+        if (left <= platform::Duration::zero()) {
+            throw RemoteLibraryError({}, std::string(kNotAnswering) + " in time");
+        }
+        timeout = std::min(timeout, left);
     }
     BusError error;
     sd_bus_message* raw = nullptr;
-    const auto timeout = kind == Kind::Change ? options_.changeTimeout : options_.callTimeout;
     const int r = sd_bus_call(bus(), call.get(), microseconds(timeout), error.get(), &raw);
     MessagePtr reply(raw);
     if (r < 0) {
         // No reply: the call timed out or the service ended while serving it.
         if (r == -ETIMEDOUT || error.hasName(SD_BUS_ERROR_NO_REPLY)) {
-            unanswered_ = true;
+            unansweredAt_ = modelClock().now();
+            throw RemoteLibraryError(error.name(),
+                                     std::string(kNotAnswering) + " (" + error.describe(r) + ")");
         }
         if (error.hasName(SD_BUS_ERROR_ACCESS_DENIED)) {
             refusal_ = error.get()->message ? error.get()->message : SD_BUS_ERROR_ACCESS_DENIED;
         }
-        throw RemoteLibraryError(error.get()->name ? error.get()->name : "", error.describe(r));
+        throw RemoteLibraryError(error.name(), error.describe(r));
     }
-    if (kind == Kind::Rescan) {
-        unanswered_ = false;
-    }
+    unansweredAt_.reset();
     return reply;
 }
 
-MV_U8 RemoteLibrary::statusCall(const char* method, Kind kind) {
-    MessagePtr reply = send(newCall(method), kind);
+LibraryFailure RemoteLibrary::libraryProblem() {
+    MessagePtr call = newCall("org.freedesktop.DBus.Properties", "Get");
+    check(sd_bus_message_append(call.get(), "ss", kInterface, "LibraryProblem"), "LibraryProblem");
+    MessagePtr reply = send(std::move(call), Kind::Reading);
+    const char* kind = nullptr;
+    const char* path = nullptr;
+    const char* detail = nullptr;
+    check(sd_bus_message_read(reply.get(), "v", "(sss)", &kind, &path, &detail),
+          "reading LibraryProblem");
+    return {LibraryFailure::kindNamed(kind), path, detail};
+}
+
+// Initialize, Finalize, Count and Rescan: no arguments, one byte back.
+template <auto operation, class Shape>
+MV_U8 RemoteLibrary::carryAs(Shape) {
+    const Kind kind = std::is_same_v<Shape, library_shape::Rescan> ? Kind::Rescan : Kind::Reading;
+    MessagePtr reply = send(newCall(kInterface, LibraryOperation<operation>::name), kind);
+    return readStatus(reply.get());
+}
+
+template <auto operation, class Record>
+MV_U8 RemoteLibrary::carryAs(library_shape::AdapterRecord<Record>,
+                             MV_U8 adapterId,
+                             MV_U8* out,
+                             Record* record) {
+    return recordCall(LibraryOperation<operation>::name, adapterId, out, record, sizeof(Record));
+}
+
+template <auto operation, class Record>
+MV_U8 RemoteLibrary::carryAs(library_shape::Request<Record>, MV_U8 adapterId, void* request) {
+    return requestCall(LibraryOperation<operation>::name, adapterId, request,
+                       requestSize<Record>());
+}
+
+template <auto operation, class Record>
+MV_U8 RemoteLibrary::carryAs(library_shape::RecordChange<Record>, MV_U8 adapterId, Record* record) {
+    return changeCall(LibraryOperation<operation>::name, adapterId, record,
+                      record ? sizeof(Record) : 0);
+}
+
+template <auto operation, class... Ids>
+MV_U8 RemoteLibrary::carryAs(library_shape::IdsChange, MV_U8 adapterId, Ids... ids) {
+    const char* method = LibraryOperation<operation>::name;
+    MessagePtr call = newCall(kInterface, method);
+    check(sd_bus_message_append(call.get(), busSignature<operation>(), adapterId, ids...), method);
+    MessagePtr reply = send(std::move(call), Kind::Change);
     return readStatus(reply.get());
 }
 
@@ -108,7 +171,7 @@ MV_U8 RemoteLibrary::requestCall(const char* method,
     if (!request) {
         throw RemoteLibraryError({}, std::string(method) + " without a request buffer");
     }
-    MessagePtr call = newCall(method);
+    MessagePtr call = newCall(kInterface, method);
     check(sd_bus_message_append_basic(call.get(), 'y', &adapterId), method);
     check(sd_bus_message_append_array(call.get(), 'y', request, size), method);
     MessagePtr reply = send(std::move(call), Kind::Reading);
@@ -122,7 +185,7 @@ MV_U8 RemoteLibrary::recordCall(const char* method,
                                 MV_U8* out,
                                 void* record,
                                 std::size_t size) {
-    MessagePtr call = newCall(method);
+    MessagePtr call = newCall(kInterface, method);
     check(sd_bus_message_append_basic(call.get(), 'y', &adapterId), method);
     MessagePtr reply = send(std::move(call), Kind::Reading);
     const MV_U8 status = readStatus(reply.get());
@@ -138,90 +201,30 @@ MV_U8 RemoteLibrary::changeCall(const char* method,
                                 MV_U8 adapterId,
                                 const void* record,
                                 std::size_t size) {
-    MessagePtr call = newCall(method);
+    MessagePtr call = newCall(kInterface, method);
     check(sd_bus_message_append_basic(call.get(), 'y', &adapterId), method);
     check(sd_bus_message_append_array(call.get(), 'y', record, size), method);
     MessagePtr reply = send(std::move(call), Kind::Change);
     return readStatus(reply.get());
 }
 
-template <class... Args>
-MV_U8 RemoteLibrary::idsCall(const char* method, const char* types, Args... args) {
-    MessagePtr call = newCall(method);
-    check(sd_bus_message_append(call.get(), types, args...), method);
-    MessagePtr reply = send(std::move(call), Kind::Change);
-    return readStatus(reply.get());
-}
-
 void RemoteLibrary::authorizeChanges() {
-    send(newCall("AuthorizeChanges"), Kind::Change);
+    send(newCall(kInterface, kAuthorizeChanges), Kind::Change);
 }
 
-MV_U8 RemoteLibrary::MV_API_Initialize() {
-    return statusCall("MV_API_Initialize");
-}
-MV_U8 RemoteLibrary::MV_API_RescanAdapter() {
-    return statusCall("MV_API_RescanAdapter", Kind::Rescan);
-}
-MV_U8 RemoteLibrary::MV_API_Finalize() {
-    return statusCall("MV_API_Finalize");
-}
-MV_U8 RemoteLibrary::MV_Adapter_GetCount() {
-    return statusCall("MV_Adapter_GetCount");
-}
-MV_U8 RemoteLibrary::MV_Adapter_GetInfo(MV_U8 adapterId, MV_U8* count, Adapter_Info* info) {
-    return recordCall("MV_Adapter_GetInfo", adapterId, count, info, sizeof(Adapter_Info));
-}
-MV_U8 RemoteLibrary::MV_Adapter_GetConfig(MV_U8 adapterId, MV_U8* out, Adapter_Config* config) {
-    return recordCall("MV_Adapter_GetConfig", adapterId, out, config, sizeof(Adapter_Config));
-}
-MV_U8 RemoteLibrary::MV_Adapter_SetConfig(MV_U8 adapterId, Adapter_Config* config) {
-    return changeCall("MV_Adapter_SetConfig", adapterId, config, config ? sizeof *config : 0);
-}
-MV_U8 RemoteLibrary::MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) {
-    return requestCall("MV_PD_GetHDInfo_Ext", adapterId, request, MV_HD_WALK_BUFFER_SIZE);
-}
-MV_U8 RemoteLibrary::MV_LD_GetInfo(MV_U8 adapterId, void* request) {
-    return requestCall("MV_LD_GetInfo", adapterId, request, MV_LD_WALK_BUFFER_SIZE);
-}
-MV_U8 RemoteLibrary::MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) {
-    return requestCall("MV_PD_GetHDRaidStatus", adapterId, request,
-                       sizeof(RequestHeader) + sizeof(HD_RAID_Status));
-}
-MV_U8 RemoteLibrary::MV_LD_GetStatus(MV_U8 adapterId, void* request) {
-    return requestCall("MV_LD_GetStatus", adapterId, request,
-                       sizeof(RequestHeader) + sizeof(LD_Status));
-}
-MV_U8 RemoteLibrary::MV_BLK_GetInfo(MV_U8 adapterId, void* request) {
-    return requestCall("MV_BLK_GetInfo", adapterId, request,
-                       sizeof(RequestHeader) + sizeof(Block_Info));
-}
-MV_U8 RemoteLibrary::MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) {
-    return requestCall("MV_BLK_GetHDBlock", adapterId, request,
-                       sizeof(RequestHeader) + sizeof(HD_Block_Info));
-}
-MV_U8 RemoteLibrary::MV_LD_Create(MV_U8 adapterId, Create_LD_Param* param) {
-    return changeCall("MV_LD_Create", adapterId, param, param ? sizeof *param : 0);
-}
-MV_U8 RemoteLibrary::MV_LD_Delete(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) {
-    return idsCall("MV_LD_Delete", "yqy", adapterId, ldId, flag);
-}
-MV_U8 RemoteLibrary::MV_PD_WipeHDMDD(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) {
-    return idsCall("MV_PD_WipeHDMDD", "yqy", adapterId, hdId, flag);
-}
-MV_U8 RemoteLibrary::MV_LD_StartRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) {
-    return idsCall("MV_LD_StartRebuild", "yqq", adapterId, ldId, hdId);
-}
-MV_U8 RemoteLibrary::MV_LD_BGAControl(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) {
-    return idsCall("MV_LD_BGAControl", "yqy", adapterId, ldId, code);
-}
+#define NORVIK_REMOTE_OPERATION(name, shape, parameters, arguments) \
+    MV_U8 RemoteLibrary::name parameters {                          \
+        return carry<&ControllerLibrary::name> arguments;           \
+    }
+NORVIK_LIBRARY_OPERATIONS(NORVIK_REMOTE_OPERATION)
+#undef NORVIK_REMOTE_OPERATION
 
 bool controllerServiceAvailable() {
     sd_bus* raw = nullptr;
     if (sd_bus_open_system(&raw) < 0) {
         return false;
     }
-    BusPtr bus(raw);
+    platform::bus::BusPtr bus(raw);
     char** owned = nullptr;
     char** activatable = nullptr;
     if (sd_bus_list_names(bus.get(), &owned, &activatable) < 0) {

@@ -1,20 +1,29 @@
 // The controller library as a client of norvik-raidd sees it: each operation
 // is one method call on the system bus. Any D-Bus error (refused, service
 // gone, no reply in time) is thrown as RemoteLibraryError, a std::exception,
-// so the model's guard gives its fallbacks. After a call goes unanswered,
-// every later call fails at once until the service answers a rescan, so one
-// refresh never waits for an absent answer more than once. Changes may ask
-// the desktop's polkit agent for a password. Not thread-safe.
+// so the model's guard gives its fallbacks. Reads wait at most the call
+// timeout, and never past the reading deadline (model/reading_deadline.h).
+// After a call goes unanswered, later calls fail at once for a cool-down, so
+// one refresh never waits for an absent answer more than once; then one call
+// is let through to try again, and a rescan always is. Changes may ask the
+// desktop's polkit agent for a password. Time is the model's clock. Not
+// thread-safe.
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "model/controller_library.h"
-#include "service/bus_handles.h"
+#include "model/library_failure.h"
+#include "platform/runloop/clock.h"
+#include "platform/sdbus/bus_handles.h"
 
 namespace service {
+
+// What a client says when the service does not answer in time.
+inline constexpr const char* kNotAnswering = "the service is not answering";
 
 class RemoteLibraryError : public std::runtime_error {
   public:
@@ -28,11 +37,13 @@ class RemoteLibraryError : public std::runtime_error {
 };
 
 struct RemoteLibraryOptions {
-    // How long a reading call waits: a little over the service's own limit
-    // on one library call, after which the service ends itself.
-    std::chrono::milliseconds callTimeout{std::chrono::seconds(35)};
+    // How long one read waits: callers take turns at the service, so an
+    // answer that takes longer is not coming.
+    std::chrono::milliseconds callTimeout{std::chrono::seconds(10)};
     // How long a change waits: it may include typing a password.
     std::chrono::milliseconds changeTimeout{std::chrono::minutes(6)};
+    // After an unanswered call, how long later calls fail at once.
+    std::chrono::milliseconds coolDown{std::chrono::seconds(10)};
 };
 
 class RemoteLibrary final : public ControllerLibrary {
@@ -40,8 +51,15 @@ class RemoteLibrary final : public ControllerLibrary {
     explicit RemoteLibrary(RemoteLibraryOptions options = {});
     ~RemoteLibrary() override;
 
-    // True from an unanswered call until a rescan is answered.
-    bool failingFast() const { return unanswered_; }
+    // True for the cool-down after an unanswered call.
+    bool failingFast() const;
+    // False from an unanswered call until a call is answered.
+    bool answering() const { return !unansweredAt_; }
+
+    // Why the service cannot use its controller library (it could not load
+    // it, or starting it failed); Kind::None when it can. Throws
+    // RemoteLibraryError.
+    LibraryFailure libraryProblem();
 
     // Asks the service whether this client may change the enclosure (polkit
     // may ask for a password); throws RemoteLibraryError when it may not.
@@ -49,45 +67,45 @@ class RemoteLibrary final : public ControllerLibrary {
     // Why polkit refused the last change that it refused; empty when none was.
     const std::string& refusal() const { return refusal_; }
 
-    MV_U8 MV_API_Initialize() override;
-    MV_U8 MV_API_RescanAdapter() override;
-    MV_U8 MV_API_Finalize() override;
-    MV_U8 MV_Adapter_GetCount() override;
-    MV_U8 MV_Adapter_GetInfo(MV_U8 adapterId, MV_U8* count, Adapter_Info* info) override;
-    MV_U8 MV_Adapter_GetConfig(MV_U8 adapterId, MV_U8* out, Adapter_Config* config) override;
-    MV_U8 MV_Adapter_SetConfig(MV_U8 adapterId, Adapter_Config* config) override;
-    MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_LD_GetInfo(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_LD_GetStatus(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_BLK_GetInfo(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_LD_Create(MV_U8 adapterId, Create_LD_Param* param) override;
-    MV_U8 MV_LD_Delete(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) override;
-    MV_U8 MV_PD_WipeHDMDD(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) override;
-    MV_U8 MV_LD_StartRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) override;
-    MV_U8 MV_LD_BGAControl(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) override;
+    NORVIK_LIBRARY_OPERATIONS(NORVIK_LIBRARY_OPERATION_OVERRIDE)
 
   private:
     enum class Kind { Reading, Change, Rescan };
-    MessagePtr newCall(const char* method);
+
+    template <auto operation, class... Args>
+    MV_U8 carry(Args... arguments) {
+        using Shape = typename LibraryOperation<operation>::Shape;
+        return carryAs<operation>(Shape{}, arguments...);
+    }
+    template <auto operation, class Shape>
+    MV_U8 carryAs(Shape);
+    template <auto operation, class Record>
+    MV_U8 carryAs(library_shape::AdapterRecord<Record>,
+                  MV_U8 adapterId,
+                  MV_U8* out,
+                  Record* record);
+    template <auto operation, class Record>
+    MV_U8 carryAs(library_shape::Request<Record>, MV_U8 adapterId, void* request);
+    template <auto operation, class Record>
+    MV_U8 carryAs(library_shape::RecordChange<Record>, MV_U8 adapterId, Record* record);
+    template <auto operation, class... Ids>
+    MV_U8 carryAs(library_shape::IdsChange, MV_U8 adapterId, Ids... ids);
+
+    platform::bus::MessagePtr newCall(const char* interface, const char* method);
     // Sends `call` and returns the reply; throws RemoteLibraryError.
-    MessagePtr send(MessagePtr call, Kind kind);
-    MV_U8 statusCall(const char* method, Kind kind = Kind::Reading);
-    MV_U8 requestCall(const char* method, MV_U8 adapterId, void* request, std::size_t size);
+    platform::bus::MessagePtr send(platform::bus::MessagePtr call, Kind kind);
     MV_U8 recordCall(const char* method,
                      MV_U8 adapterId,
                      MV_U8* out,
                      void* record,
                      std::size_t size);
+    MV_U8 requestCall(const char* method, MV_U8 adapterId, void* request, std::size_t size);
     MV_U8 changeCall(const char* method, MV_U8 adapterId, const void* record, std::size_t size);
-    template <class... Args>
-    MV_U8 idsCall(const char* method, const char* types, Args... args);
     sd_bus* bus();
 
     RemoteLibraryOptions options_;
-    BusPtr bus_;
-    bool unanswered_ = false;
+    platform::bus::BusPtr bus_;
+    std::optional<platform::TimePoint> unansweredAt_;
     std::string refusal_;
 };
 

@@ -9,24 +9,6 @@ namespace service {
 
 namespace {
 
-std::size_t recordSize(RequestOperation operation) {
-    switch (operation) {
-        case RequestOperation::DiskInfo:
-            return sizeof(HD_Info);
-        case RequestOperation::RAIDSetInfo:
-            return sizeof(LD_Info);
-        case RequestOperation::DiskStatus:
-            return sizeof(HD_RAID_Status);
-        case RequestOperation::RAIDSetStatus:
-            return sizeof(LD_Status);
-        case RequestOperation::BlockInfo:
-            return sizeof(Block_Info);
-        case RequestOperation::DiskBlockList:
-            return sizeof(HD_Block_Info);
-    }
-    return 0;
-}
-
 template <class T>
 T readAt(std::span<const unsigned char> bytes, std::size_t offset) {
     T value;
@@ -41,14 +23,9 @@ std::string wrongLength(std::string_view what, std::size_t expected, std::size_t
 
 }  // namespace
 
-std::size_t requestSize(RequestOperation operation) {
-    return sizeof(RequestHeader) + recordSize(operation);
-}
-
-std::optional<std::string> refuseRequest(RequestOperation operation,
-                                         std::span<const unsigned char> request) {
-    if (request.size() != requestSize(operation)) {
-        return wrongLength("the request buffer", requestSize(operation), request.size());
+std::optional<std::string> refuseRequest(std::size_t size, std::span<const unsigned char> request) {
+    if (request.size() != size) {
+        return wrongLength("the request buffer", size, request.size());
     }
     const auto version = readAt<MV_U8>(request, offsetof(RequestHeader, Version));
     if (version != 0) {

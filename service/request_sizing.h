@@ -13,24 +13,18 @@
 #include <string>
 #include <string_view>
 
+#include "model/mv_api.h"
+
 namespace service {
 
-// The operations that take a request buffer (header + one record).
-enum class RequestOperation {
-    DiskInfo,       // MV_PD_GetHDInfo_Ext
-    RAIDSetInfo,    // MV_LD_GetInfo
-    DiskStatus,     // MV_PD_GetHDRaidStatus
-    RAIDSetStatus,  // MV_LD_GetStatus
-    BlockInfo,      // MV_BLK_GetInfo
-    DiskBlockList,  // MV_BLK_GetHDBlock
-};
-
-// Header and record together.
-std::size_t requestSize(RequestOperation operation);
+// A request buffer: one RequestHeader and room for exactly one Record.
+template <class Record>
+constexpr std::size_t requestSize() {
+    return sizeof(RequestHeader) + sizeof(Record);
+}
 
 // Why `request` cannot be handed to the library, or nothing when it can.
-std::optional<std::string> refuseRequest(RequestOperation operation,
-                                         std::span<const unsigned char> request);
+std::optional<std::string> refuseRequest(std::size_t size, std::span<const unsigned char> request);
 // The same for the adapter settings record of MV_Adapter_SetConfig.
 std::optional<std::string> refuseAdapterConfig(std::span<const unsigned char> record);
 // The same for the volume-creation parameters of MV_LD_Create.

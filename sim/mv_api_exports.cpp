@@ -43,76 +43,16 @@ MV_U8 call(Call&& c, MV_U8 failed = sim::kWorldUnavailable) {
 
 }  // namespace
 
-NORVIK_EXPORT MV_U8 MV_API_Initialize(void) {
-    return call([](auto& l) { return l.MV_API_Initialize(); });
-}
+// What a call answers when the world cannot be used: a status, or no adapters.
+template <class Shape>
+constexpr MV_U8 kUnavailable = sim::kWorldUnavailable;
+template <>
+constexpr MV_U8 kUnavailable<library_shape::Count> = 0;
 
-NORVIK_EXPORT MV_U8 MV_API_RescanAdapter(void) {
-    return call([](auto& l) { return l.MV_API_RescanAdapter(); });
-}
-
-NORVIK_EXPORT MV_U8 MV_API_Finalize(void) {
-    return call([](auto& l) { return l.MV_API_Finalize(); });
-}
-
-NORVIK_EXPORT MV_U8 MV_Adapter_GetCount(void) {
-    return call([](auto& l) { return l.MV_Adapter_GetCount(); }, 0);
-}
-
-NORVIK_EXPORT MV_U8 MV_Adapter_GetInfo(MV_U8 adapterId, MV_U8* count, struct _Adapter_Info* info) {
-    return call([&](auto& l) { return l.MV_Adapter_GetInfo(adapterId, count, info); });
-}
-
-NORVIK_EXPORT MV_U8 MV_Adapter_GetConfig(MV_U8 adapterId,
-                                         MV_U8* out,
-                                         struct _Adapter_Config* config) {
-    return call([&](auto& l) { return l.MV_Adapter_GetConfig(adapterId, out, config); });
-}
-
-NORVIK_EXPORT MV_U8 MV_Adapter_SetConfig(MV_U8 adapterId, struct _Adapter_Config* config) {
-    return call([&](auto& l) { return l.MV_Adapter_SetConfig(adapterId, config); });
-}
-
-NORVIK_EXPORT MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) {
-    return call([&](auto& l) { return l.MV_PD_GetHDInfo_Ext(adapterId, request); });
-}
-
-NORVIK_EXPORT MV_U8 MV_LD_GetInfo(MV_U8 adapterId, void* request) {
-    return call([&](auto& l) { return l.MV_LD_GetInfo(adapterId, request); });
-}
-
-NORVIK_EXPORT MV_U8 MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) {
-    return call([&](auto& l) { return l.MV_PD_GetHDRaidStatus(adapterId, request); });
-}
-
-NORVIK_EXPORT MV_U8 MV_LD_GetStatus(MV_U8 adapterId, void* request) {
-    return call([&](auto& l) { return l.MV_LD_GetStatus(adapterId, request); });
-}
-
-NORVIK_EXPORT MV_U8 MV_BLK_GetInfo(MV_U8 adapterId, void* request) {
-    return call([&](auto& l) { return l.MV_BLK_GetInfo(adapterId, request); });
-}
-
-NORVIK_EXPORT MV_U8 MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) {
-    return call([&](auto& l) { return l.MV_BLK_GetHDBlock(adapterId, request); });
-}
-
-NORVIK_EXPORT MV_U8 MV_LD_Create(MV_U8 adapterId, struct _Create_LD_Param* param) {
-    return call([&](auto& l) { return l.MV_LD_Create(adapterId, param); });
-}
-
-NORVIK_EXPORT MV_U8 MV_LD_Delete(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) {
-    return call([&](auto& l) { return l.MV_LD_Delete(adapterId, ldId, flag); });
-}
-
-NORVIK_EXPORT MV_U8 MV_PD_WipeHDMDD(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) {
-    return call([&](auto& l) { return l.MV_PD_WipeHDMDD(adapterId, hdId, flag); });
-}
-
-NORVIK_EXPORT MV_U8 MV_LD_StartRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) {
-    return call([&](auto& l) { return l.MV_LD_StartRebuild(adapterId, ldId, hdId); });
-}
-
-NORVIK_EXPORT MV_U8 MV_LD_BGAControl(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) {
-    return call([&](auto& l) { return l.MV_LD_BGAControl(adapterId, ldId, code); });
-}
+#define NORVIK_EXPORT_OPERATION(name, shape, parameters, arguments) \
+    NORVIK_EXPORT MV_U8 name parameters {                           \
+        return call([&](auto& l) { return l.name arguments; },      \
+                    kUnavailable<library_shape::shape>);            \
+    }
+NORVIK_LIBRARY_OPERATIONS(NORVIK_EXPORT_OPERATION)
+#undef NORVIK_EXPORT_OPERATION

@@ -34,24 +34,7 @@ class SimulatedLibrary final : public ControllerLibrary {
 
     WorldStore& store() { return *store_; }
 
-    MV_U8 MV_API_Initialize() override;
-    MV_U8 MV_API_RescanAdapter() override;
-    MV_U8 MV_API_Finalize() override;
-    MV_U8 MV_Adapter_GetCount() override;
-    MV_U8 MV_Adapter_GetInfo(MV_U8 adapterId, MV_U8* count, Adapter_Info* info) override;
-    MV_U8 MV_Adapter_GetConfig(MV_U8 adapterId, MV_U8* out, Adapter_Config* config) override;
-    MV_U8 MV_Adapter_SetConfig(MV_U8 adapterId, Adapter_Config* config) override;
-    MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_LD_GetInfo(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_PD_GetHDRaidStatus(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_LD_GetStatus(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_BLK_GetInfo(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_BLK_GetHDBlock(MV_U8 adapterId, void* request) override;
-    MV_U8 MV_LD_Create(MV_U8 adapterId, Create_LD_Param* param) override;
-    MV_U8 MV_LD_Delete(MV_U8 adapterId, MV_U16 ldId, MV_U8 flag) override;
-    MV_U8 MV_PD_WipeHDMDD(MV_U8 adapterId, MV_U16 hdId, MV_U8 flag) override;
-    MV_U8 MV_LD_StartRebuild(MV_U8 adapterId, MV_U16 ldId, MV_U16 hdId) override;
-    MV_U8 MV_LD_BGAControl(MV_U8 adapterId, MV_U16 ldId, MV_U8 code) override;
+    NORVIK_LIBRARY_OPERATIONS(NORVIK_LIBRARY_OPERATION_OVERRIDE)
 
   private:
     template <class Query>

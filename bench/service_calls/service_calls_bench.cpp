@@ -1,16 +1,20 @@
 // The cost of the service: one window refresh (13 library calls on the
 // default world) through norvik-raidd on a private bus against the same
-// refresh on the simulator's libmv_api.so in process; and what the service
+// refresh on the simulator's libmv_api.so in process; the same refresh while
+// an unprivileged user floods the service with rescans; and what the service
 // holds and spends while nobody calls it (resident memory, CPU time and
 // wake-ups over 60 idle seconds).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#include "bench/service_calls/rescan_flood.h"
 #include "model/library_binding.h"
 #include "model/loaded_library.h"
 #include "model/marvell_controller.h"
@@ -49,46 +53,12 @@ class CountingLibrary final : public ControllerLibrary {
     explicit CountingLibrary(ControllerLibrary& inner) : l_(inner) {}
     long calls = 0;
 
-    MV_U8 MV_API_Initialize() override { return ++calls, l_.MV_API_Initialize(); }
-    MV_U8 MV_API_RescanAdapter() override { return ++calls, l_.MV_API_RescanAdapter(); }
-    MV_U8 MV_API_Finalize() override { return ++calls, l_.MV_API_Finalize(); }
-    MV_U8 MV_Adapter_GetCount() override { return ++calls, l_.MV_Adapter_GetCount(); }
-    MV_U8 MV_Adapter_GetInfo(MV_U8 a, MV_U8* c, Adapter_Info* i) override {
-        return ++calls, l_.MV_Adapter_GetInfo(a, c, i);
+#define NORVIK_COUNT_OPERATION(name, shape, parameters, arguments) \
+    MV_U8 name parameters override {                               \
+        return ++calls, l_.name arguments;                         \
     }
-    MV_U8 MV_Adapter_GetConfig(MV_U8 a, MV_U8* o, Adapter_Config* c) override {
-        return ++calls, l_.MV_Adapter_GetConfig(a, o, c);
-    }
-    MV_U8 MV_Adapter_SetConfig(MV_U8 a, Adapter_Config* c) override {
-        return ++calls, l_.MV_Adapter_SetConfig(a, c);
-    }
-    MV_U8 MV_PD_GetHDInfo_Ext(MV_U8 a, void* r) override {
-        return ++calls, l_.MV_PD_GetHDInfo_Ext(a, r);
-    }
-    MV_U8 MV_LD_GetInfo(MV_U8 a, void* r) override { return ++calls, l_.MV_LD_GetInfo(a, r); }
-    MV_U8 MV_PD_GetHDRaidStatus(MV_U8 a, void* r) override {
-        return ++calls, l_.MV_PD_GetHDRaidStatus(a, r);
-    }
-    MV_U8 MV_LD_GetStatus(MV_U8 a, void* r) override { return ++calls, l_.MV_LD_GetStatus(a, r); }
-    MV_U8 MV_BLK_GetInfo(MV_U8 a, void* r) override { return ++calls, l_.MV_BLK_GetInfo(a, r); }
-    MV_U8 MV_BLK_GetHDBlock(MV_U8 a, void* r) override {
-        return ++calls, l_.MV_BLK_GetHDBlock(a, r);
-    }
-    MV_U8 MV_LD_Create(MV_U8 a, Create_LD_Param* p) override {
-        return ++calls, l_.MV_LD_Create(a, p);
-    }
-    MV_U8 MV_LD_Delete(MV_U8 a, MV_U16 l, MV_U8 f) override {
-        return ++calls, l_.MV_LD_Delete(a, l, f);
-    }
-    MV_U8 MV_PD_WipeHDMDD(MV_U8 a, MV_U16 h, MV_U8 f) override {
-        return ++calls, l_.MV_PD_WipeHDMDD(a, h, f);
-    }
-    MV_U8 MV_LD_StartRebuild(MV_U8 a, MV_U16 l, MV_U16 h) override {
-        return ++calls, l_.MV_LD_StartRebuild(a, l, h);
-    }
-    MV_U8 MV_LD_BGAControl(MV_U8 a, MV_U16 l, MV_U8 c) override {
-        return ++calls, l_.MV_LD_BGAControl(a, l, c);
-    }
+    NORVIK_LIBRARY_OPERATIONS(NORVIK_COUNT_OPERATION)
+#undef NORVIK_COUNT_OPERATION
 
   private:
     ControllerLibrary& l_;
@@ -96,10 +66,11 @@ class CountingLibrary final : public ControllerLibrary {
 
 // One refresh of the window, through the model as the application does it:
 // the adapter scan, then both walks, every disk's and set's status and the
-// set's member disks.
-void refresh(ControllerLibrary& library) {
+// set's member disks. Returns the controllers found.
+std::size_t refresh(ControllerLibrary& library) {
     ScopedControllerLibrary bound(library);
-    for (const auto& controller : MarvellController::scanForControllers()) {
+    const auto controllers = MarvellController::scanForControllers();
+    for (const auto& controller : controllers) {
         controller->scanForDisks();
         controller->scanForRAIDSets();
         for (const auto& disk : controller->disks()) {
@@ -110,6 +81,7 @@ void refresh(ControllerLibrary& library) {
             benchmark::DoNotOptimize(set->disks());
         }
     }
+    return controllers.size();
 }
 
 void BM_WindowRefreshInProcess(benchmark::State& state) {
@@ -131,6 +103,43 @@ void BM_WindowRefreshThroughService(benchmark::State& state) {
         static_cast<double>(library.calls) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_WindowRefreshThroughService)->Unit(benchmark::kMicrosecond);
+
+// Another client's refresh while `range(0)` connections of uid 65534 keep 120
+// rescans each in flight, as fast as the service answers them: from the
+// flood's first burst on, or `range(1)` seconds into it.
+void BM_WindowRefreshDuringRescanFlood(benchmark::State& state) {
+    Setup& s = setup();
+    bench::RescanFlood flood(static_cast<int>(state.range(0)), 120);
+    std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
+    CountingLibrary library(s.remote);
+    double slowest = 0;
+    const long answeredBefore = flood.answered();
+    const auto began = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (refresh(library) != 1) {
+            state.SkipWithError("the refresh did not read the enclosure");
+            break;
+        }
+        slowest = std::max(
+            slowest,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.counters["calls_per_refresh"] =
+        static_cast<double>(library.calls) / static_cast<double>(state.iterations());
+    state.counters["slowest_refresh_ms"] = slowest * 1000;
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    state.counters["flood_answers_per_s"] =
+        static_cast<double>(flood.answered() - answeredBefore) / elapsed;
+    state.counters["flood_refused"] = static_cast<double>(flood.refused());
+}
+BENCHMARK(BM_WindowRefreshDuringRescanFlood)
+    ->Args({100, 0})
+    ->Args({100, 3})
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // A field of /proc/<pid>/status, in its own unit (kB for memory).
 long statusField(pid_t pid, const std::string& name) {

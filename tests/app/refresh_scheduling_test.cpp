@@ -1,6 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
+#include "app/refresh_scheduler.h"
+#include "model/model_clock.h"
+#include "model/reading_deadline.h"
 #include "platform/controls/alert.h"
 #include "tests/support/app_harness.h"
 #include "ui/health_icon.h"
@@ -266,6 +272,32 @@ TEST(TwoEnclosures, TheOneNeedingAttentionIsMarkedWithoutSelectingIt) {
     h.advance(RefreshScheduler::kRefreshInterval);
     EXPECT_THAT(h.titles(*h.ui.devicePicker),
                 ElementsAre("Norvik Duo Thunderbolt #0", "Norvik Duo Thunderbolt #1"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RefreshDeadline, EveryRefreshWaitsForTheLibraryAtMostTheReadingTimeoutInAll) {
+    AppHarness h;
+    std::vector<std::optional<platform::Duration>> budgets;
+    const auto note = [&] {
+        const auto deadline = readingDeadline();
+        budgets.push_back(deadline ? std::optional(*deadline - modelClock().now()) : std::nullopt);
+    };
+    RefreshScheduler refresh(
+        {.scanForControllers = note, .updateDevice = note, .updateInfo = note});
+    refresh.queueRescanEvent();
+    refresh.queueUpdateEvent(0);
+    refresh.startTimer();
+    h.advance(RefreshScheduler::kRefreshInterval);
+    refresh.stopTimer();
+
+    ASSERT_EQ(budgets.size(), 3u) << "a rescan, an update and a timed refresh";
+    for (const auto& budget : budgets) {
+        EXPECT_EQ(budget, kDefaultReadingTimeout);
+    }
+    EXPECT_FALSE(readingDeadline()) << "only while a refresh runs";
 }
 
 }  // namespace

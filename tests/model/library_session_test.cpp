@@ -25,11 +25,12 @@ TEST(LibrarySession, StartsWithInitializeAndRescanAndFinishesOnce) {
     {
         InSequence order;
         EXPECT_CALL(library, MV_API_Initialize()).WillOnce(Return(6));
-        EXPECT_CALL(library, MV_API_RescanAdapter()).WillOnce(Return(0));
+        EXPECT_CALL(library, MV_API_RescanAdapter()).WillOnce(Return(4));
         EXPECT_CALL(library, MV_API_Finalize()).WillOnce(Return(0));
     }
     EXPECT_EQ(session.start(), 6);
     EXPECT_TRUE(session.started());
+    EXPECT_EQ(session.rescanStatus(), 4);
     EXPECT_TRUE(session.finish());
     EXPECT_TRUE(session.finish());
     EXPECT_EQ(session.failure(), "");
@@ -55,6 +56,7 @@ TEST_P(LibrarySessionRaising, NotesWhatTheLibraryRaisedAndStillFinalizes) {
     }
     EXPECT_EQ(session.start(), GetParam().started);
     EXPECT_EQ(session.failure(), "no device");
+    EXPECT_EQ(session.rescanStatus(), std::nullopt) << "no rescan returned";
     EXPECT_CALL(library, MV_API_Finalize()).WillOnce(Throw(std::runtime_error("gone")));
     EXPECT_FALSE(session.finish());
     EXPECT_EQ(session.failure(), "gone");

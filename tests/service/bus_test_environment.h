@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,7 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "service/bus_handles.h"
+#include "model/mv_api.h"
+#include "platform/sdbus/bus_handles.h"
 #include "service/bus_names.h"
 #include "tests/support/child_process.h"
 
@@ -72,12 +74,12 @@ class TestBus {
     sd_bus* bus() { return bus_.get(); }
 
     bool hasOwner(const char* name) {
-        service::BusError error;
+        platform::bus::BusError error;
         sd_bus_message* raw = nullptr;
         const int r = sd_bus_call_method(bus(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                          "org.freedesktop.DBus", "NameHasOwner", error.get(), &raw,
                                          "s", name);
-        service::MessagePtr reply(raw);
+        platform::bus::MessagePtr reply(raw);
         int owned = 0;
         return r >= 0 && sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
     }
@@ -85,21 +87,21 @@ class TestBus {
     // appended by `append`; the error name is empty when it succeeded.
     struct RawReply {
         std::string error;
-        service::MessagePtr reply;
+        platform::bus::MessagePtr reply;
     };
     template <class Append>
     RawReply callService(const char* method, Append&& append, bool interactive = false) {
         sd_bus_message* raw = nullptr;
         sd_bus_message_new_method_call(bus(), &raw, service::kBusName, service::kObjectPath,
                                        service::kInterface, method);
-        service::MessagePtr call(raw);
+        platform::bus::MessagePtr call(raw);
         sd_bus_message_set_allow_interactive_authorization(call.get(), interactive);
         append(call.get());
-        service::BusError error;
+        platform::bus::BusError error;
         sd_bus_message* reply = nullptr;
         const int r = sd_bus_call(bus(), call.get(), 0, error.get(), &reply);
         return {r < 0 ? std::string(error.get()->name ? error.get()->name : "?") : std::string(),
-                service::MessagePtr(reply)};
+                platform::bus::MessagePtr(reply)};
     }
     std::string uniqueName() {
         const char* name = nullptr;
@@ -114,7 +116,7 @@ class TestBus {
   private:
     ChildProcess daemon_;
     std::string address_;
-    service::BusPtr bus_;
+    platform::bus::BusPtr bus_;
 };
 
 // polkit, played by python3-dbusmock's template; refuses every action until told.
@@ -131,7 +133,7 @@ class PolkitMock {
         }
     }
     void allowConfiguring(bool allowed) {
-        service::BusError error;
+        platform::bus::BusError error;
         sd_bus_message* raw = nullptr;
         int r = sd_bus_call_method(bus_.bus(), "org.freedesktop.PolicyKit1",
                                    "/org/freedesktop/PolicyKit1/Authority",
@@ -142,6 +144,15 @@ class PolkitMock {
             throw std::runtime_error("SetAllowed failed: " + error.describe(r));
         }
     }
+
+    // Holds every check of the configure action unanswered until released.
+    void holdChanges() { callMock("SimulateHangActions", "as", 1, service::kConfigureAction); }
+    bool holdsChanges() {
+        platform::bus::MessagePtr reply = callMock("HaveHangingCalls", "");
+        int holding = 0;
+        return reply && sd_bus_message_read(reply.get(), "b", &holding) >= 0 && holding;
+    }
+    void releaseChanges() { callMock("ReleaseHangingCalls", ""); }
 
     // Every call the mock answered, one line each, as dbusmock logs them.
     std::string log() const {
@@ -155,9 +166,112 @@ class PolkitMock {
     }
 
   private:
+    template <class... Args>
+    platform::bus::MessagePtr callMock(const char* method, const char* types, Args... args) {
+        platform::bus::BusError error;
+        sd_bus_message* raw = nullptr;
+        const int r = sd_bus_call_method(
+            bus_.bus(), "org.freedesktop.PolicyKit1", "/org/freedesktop/PolicyKit1/Authority",
+            "org.freedesktop.DBus.Mock", method, error.get(), &raw, types, args...);
+        platform::bus::MessagePtr reply(raw);
+        if (r < 0) {
+            throw std::runtime_error(std::string(method) + " failed: " + error.describe(r));
+        }
+        return reply;
+    }
+
     TestBus& bus_;
     std::filesystem::path log_;
     ChildProcess process_;
+};
+
+// A client on a connection of its own that sends calls to the service
+// without waiting, and collects the answers as they come.
+class AsyncClient {
+  public:
+    struct Answer {
+        bool arrived = false;
+        std::string error;  // empty when the call succeeded
+        MV_U8 status = 0;
+    };
+
+    AsyncClient() {
+        sd_bus* raw = nullptr;
+        if (sd_bus_open_system(&raw) < 0) {
+            throw std::runtime_error("cannot connect to the test bus");
+        }
+        bus_.reset(raw);
+    }
+
+    // Sends one call; its answer will be answers()[the returned index].
+    template <class Append>
+    std::size_t send(const char* method, Append&& append) {
+        sd_bus_message* raw = nullptr;
+        sd_bus_message_new_method_call(bus_.get(), &raw, service::kBusName, service::kObjectPath,
+                                       service::kInterface, method);
+        platform::bus::MessagePtr call(raw);
+        append(call.get());
+        auto pending = std::make_unique<Pending>(Pending{this, answers_.size(), nullptr});
+        answers_.emplace_back();
+        sd_bus_slot* slot = nullptr;
+        if (sd_bus_call_async(bus_.get(), &slot, call.get(), answered, pending.get(), 0) < 0) {
+            throw std::runtime_error("cannot send the call");
+        }
+        pending->slot.reset(slot);
+        pending_.push_back(std::move(pending));
+        sd_bus_flush(bus_.get());
+        return answers_.size() - 1;
+    }
+
+    // Reads the connection until `count` answers arrived or the bound passed.
+    bool waitForAnswers(std::size_t count) {
+        return pollUntil([&] {
+            while (sd_bus_process(bus_.get(), nullptr) > 0) {
+            }
+            return arrived() >= count;
+        });
+    }
+    std::size_t arrived() const {
+        std::size_t n = 0;
+        for (const Answer& a : answers_) {
+            n += a.arrived;
+        }
+        return n;
+    }
+    const std::vector<Answer>& answers() const { return answers_; }
+
+    std::string uniqueName() {
+        const char* name = nullptr;
+        sd_bus_get_unique_name(bus_.get(), &name);
+        return name ? name : "";
+    }
+    // Leaves the bus with every call unanswered.
+    void leave() {
+        pending_.clear();
+        bus_.reset();
+    }
+
+  private:
+    struct Pending {
+        AsyncClient* client;
+        std::size_t index;
+        platform::bus::SlotPtr slot;
+    };
+    static int answered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
+        const auto* pending = static_cast<Pending*>(userdata);
+        Answer& answer = pending->client->answers_[pending->index];
+        answer.arrived = true;
+        if (const sd_bus_error* error = sd_bus_message_get_error(reply)) {
+            answer.error = error->name ? error->name : "?";
+        } else {
+            sd_bus_message_read_basic(reply, 'y', &answer.status);
+        }
+        return 0;
+    }
+
+    platform::bus::BusPtr bus_;
+    std::vector<Answer> answers_;
+    std::vector<std::unique_ptr<Pending>> pending_;
 };
 
 // norvik-raidd hosting one library file, started and restarted by the test

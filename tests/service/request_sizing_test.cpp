@@ -10,13 +10,11 @@
 
 namespace {
 
-using service::RequestOperation;
-
-std::vector<unsigned char> request(RequestOperation operation,
+std::vector<unsigned char> request(std::size_t size,
                                    MV_U8 kind = MV_REQUEST_BY_ID,
                                    MV_U16 count = 1,
                                    MV_U8 version = 0) {
-    std::vector<unsigned char> bytes(service::requestSize(operation));
+    std::vector<unsigned char> bytes(size);
     RequestHeader header{};
     header.Version = version;
     header.RequestType = kind;
@@ -26,45 +24,45 @@ std::vector<unsigned char> request(RequestOperation operation,
 }
 
 struct SizeCase {
-    RequestOperation operation;
-    std::size_t size;
+    std::size_t requestSize;  // as the service sizes the operation's buffer
+    std::size_t size;         // as the library's header says
 };
 
 class RequestSizes : public testing::TestWithParam<SizeCase> {};
 
 TEST_P(RequestSizes, AreTheHeaderAndOneRecordExactly) {
-    const auto [operation, size] = GetParam();
-    EXPECT_EQ(service::requestSize(operation), size);
-    auto bytes = request(operation);
-    EXPECT_FALSE(service::refuseRequest(operation, bytes));
+    const auto [requested, size] = GetParam();
+    EXPECT_EQ(requested, size);
+    auto bytes = request(size);
+    EXPECT_FALSE(service::refuseRequest(size, bytes));
     bytes.push_back(0);
-    EXPECT_TRUE(service::refuseRequest(operation, bytes)) << "one byte long";
+    EXPECT_TRUE(service::refuseRequest(size, bytes)) << "one byte long";
     bytes.resize(size - 1);
-    EXPECT_TRUE(service::refuseRequest(operation, bytes)) << "one byte short";
-    EXPECT_TRUE(service::refuseRequest(operation, {})) << "empty";
+    EXPECT_TRUE(service::refuseRequest(size, bytes)) << "one byte short";
+    EXPECT_TRUE(service::refuseRequest(size, {})) << "empty";
     bytes.resize(size * 100);
-    EXPECT_TRUE(service::refuseRequest(operation, bytes)) << "oversized";
+    EXPECT_TRUE(service::refuseRequest(size, bytes)) << "oversized";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRequestOperation,
     RequestSizes,
-    testing::Values(SizeCase{RequestOperation::DiskInfo, MV_HD_WALK_BUFFER_SIZE},
-                    SizeCase{RequestOperation::RAIDSetInfo, MV_LD_WALK_BUFFER_SIZE},
-                    SizeCase{RequestOperation::DiskStatus, 16 + 16},
-                    SizeCase{RequestOperation::RAIDSetStatus, 16 + 8},
-                    SizeCase{RequestOperation::BlockInfo, 16 + 32},
-                    SizeCase{RequestOperation::DiskBlockList, 16 + 40}));
+    testing::Values(SizeCase{service::requestSize<HD_Info>(), MV_HD_WALK_BUFFER_SIZE},
+                    SizeCase{service::requestSize<LD_Info>(), MV_LD_WALK_BUFFER_SIZE},
+                    SizeCase{service::requestSize<HD_RAID_Status>(), 16 + 16},
+                    SizeCase{service::requestSize<LD_Status>(), 16 + 8},
+                    SizeCase{service::requestSize<Block_Info>(), 16 + 32},
+                    SizeCase{service::requestSize<HD_Block_Info>(), 16 + 40}));
 
 TEST(RequestHeaders, AreRefusedWhenTheLibraryWouldWriteMoreThanOneRecordOrReadAnUnknownKind) {
-    const auto op = RequestOperation::RAIDSetStatus;
-    EXPECT_FALSE(service::refuseRequest(op, request(op, MV_REQUEST_ENUMERATE)));
-    EXPECT_TRUE(service::refuseRequest(op, request(op, MV_REQUEST_BY_ID, 0)));
-    EXPECT_TRUE(service::refuseRequest(op, request(op, MV_REQUEST_BY_ID, 2)));
-    EXPECT_TRUE(service::refuseRequest(op, request(op, MV_REQUEST_BY_ID, 0xFFFF)));
-    EXPECT_TRUE(service::refuseRequest(op, request(op, 0)));
-    EXPECT_TRUE(service::refuseRequest(op, request(op, 3)));
-    EXPECT_TRUE(service::refuseRequest(op, request(op, MV_REQUEST_BY_ID, 1, 1)));
+    const std::size_t size = service::requestSize<LD_Status>();
+    EXPECT_FALSE(service::refuseRequest(size, request(size, MV_REQUEST_ENUMERATE)));
+    EXPECT_TRUE(service::refuseRequest(size, request(size, MV_REQUEST_BY_ID, 0)));
+    EXPECT_TRUE(service::refuseRequest(size, request(size, MV_REQUEST_BY_ID, 2)));
+    EXPECT_TRUE(service::refuseRequest(size, request(size, MV_REQUEST_BY_ID, 0xFFFF)));
+    EXPECT_TRUE(service::refuseRequest(size, request(size, 0)));
+    EXPECT_TRUE(service::refuseRequest(size, request(size, 3)));
+    EXPECT_TRUE(service::refuseRequest(size, request(size, MV_REQUEST_BY_ID, 1, 1)));
 }
 
 TEST(AdapterSettings, AreExactlyOneRecord) {

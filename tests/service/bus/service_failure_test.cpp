@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <string>
 
+#include "model/model_clock.h"
+#include "platform/runloop/clock.h"
 #include "service/call_watchdog.h"
 #include "service/remote_library.h"
 #include "tests/service/bus_test_environment.h"
@@ -38,6 +41,8 @@ bool exitedAsTheLibraryAsked(int status) {
 
 class MisbehavingLibrary : public testing::TestWithParam<Misbehaviour> {
   protected:
+    platform::ManualClock clock;
+    ScopedModelClock modelClock{clock};
     bustest::TestBus bus;
     bustest::ServiceProcess service{bus,
                                     NORVIK_MISBEHAVING_LIBRARY,
@@ -72,11 +77,20 @@ TEST_P(MisbehavingLibrary, EndsTheServiceAndTheClientFailsFastUntilARescanIsAnsw
 INSTANTIATE_TEST_SUITE_P(Libraries,
                          MisbehavingLibrary,
                          testing::Values(Misbehaviour{"hang", endedByWatchdog},
+                                         Misbehaviour{"block-alarm", endedByWatchdog},
+                                         Misbehaviour{"cancel-alarm", endedByWatchdog},
+                                         Misbehaviour{"ignore-alarm", endedByWatchdog},
                                          Misbehaviour{"crash", crashed},
                                          Misbehaviour{"exit", exitedAsTheLibraryAsked}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 TEST(ClientTimeout, FailsLaterCallsAtOnceWhileTheServiceIsStuck) {
+    platform::ManualClock clock;
+    ScopedModelClock modelClock{clock};
     bustest::TestBus bus;
     bustest::ServiceProcess service{
         bus, NORVIK_MISBEHAVING_LIBRARY, {"NORVIK_TEST_MISBEHAVIOUR=hang"}, 1000ms};

@@ -1,8 +1,8 @@
-#include "service/bus_handles.h"
+#include "platform/sdbus/bus_handles.h"
 
 #include <cstring>
 
-namespace service {
+namespace platform::bus {
 
 std::string BusError::describe(int r) const {
     if (sd_bus_error_is_set(&error_)) {
@@ -11,4 +11,4 @@ std::string BusError::describe(int r) const {
     return std::strerror(r < 0 ? -r : r);
 }
 
-}  // namespace service
+}  // namespace platform::bus
