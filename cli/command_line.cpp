@@ -75,6 +75,14 @@ Run declare(const Verb& verb, CLI::App& app, Parsed& p) {
         option(app, "--textfile", p.monitor.textfile);
         app.add_flag("--once", p.monitor.once);
         option(app, "--timeout", p.monitor.timeout);
+        option(app, "--config", p.monitor.config);
+        // One address per --mail; repeated, they add up.
+        app.add_option("--mail", p.monitor.mail)->allow_extra_args(false);
+        option(app, "--sendmail", p.monitor.sendmail);
+        option(app, "--remind", p.monitor.remind);
+        app.add_flag("--journal", p.monitor.journal);
+        app.add_flag("--json", p.monitor.json);
+        app.add_flag("--test", p.monitor.test);
         return [&p](Console& c) { return monitorVerb(p.monitor, p.global, c); };
     }
     if (name == "configure") {
@@ -212,7 +220,8 @@ int runCommandLine(const std::vector<std::string>& args, Console& console) {
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Console console = Console::standard();
-    Console redirected{console.in, console.inputIsTerminal, out, err};
+    Console redirected{console.in, console.inputIsTerminal, out,
+                       err};  // neither a terminal nor the journal
     return runCommandLine(args, redirected);
 }
 

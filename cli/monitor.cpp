@@ -58,54 +58,165 @@ Health Monitor::readNow() {
             rebuildTargets_[e.subject] = e.slot;
         }
     }
-
-    // A rebuild's time left becomes known some readings after it started:
-    // tell it once, as an update of the rebuild's own message.
-    std::vector<std::string> rebuilding;
     const bool several = reading.controllers.size() > 1 || (last_ && last_->controllers.size() > 1);
-    for (const ControllerReading& c : reading.controllers) {
-        for (const VolumeReading& v : c.volumes) {
-            if (!v.progressPercent) {
-                continue;
-            }
-            const std::string subject = volumeSubject(c.adapter, v.displayName(), several);
-            rebuilding.push_back(subject);
-            const bool told = std::find(toldTimeLeft_.begin(), toldTimeLeft_.end(), subject) !=
-                              toldTimeLeft_.end();
-            if (v.secondsRemaining && !told) {
-                Event update;
-                update.kind = EventKind::RebuildStarted;
-                update.adapter = c.adapter;
-                update.subject = subject;
-                update.volume = v.displayName();
-                update.severalControllers = several;
-                update.secondsRemaining = v.secondsRemaining;
-                update.statusText = v.statusText;
-                update.slot = rebuildTargets_[subject];
-                update.progressUpdate = true;
-                events.push_back(std::move(update));
-                toldTimeLeft_.push_back(subject);
-            }
-        }
-    }
-    const auto ended = [&](const std::string& name) {
-        return std::find(rebuilding.begin(), rebuilding.end(), name) == rebuilding.end();
-    };
-    std::erase_if(toldTimeLeft_, ended);
-    std::erase_if(rebuildTargets_, [&](const auto& entry) { return ended(entry.first); });
+    const Health health = judgeEnclosure(reading).health;
+    // What could not be read now shows as unknown, not as gone.
+    last_ = carriedForward(last_, reading);
+    timeEvents(*last_, several, events);
+    remember(events);
 
     for (const Event& e : events) {
-        for (const auto& handler : eventHandlers_) {
-            handler(e);
-        }
+        hand(e);
     }
-    const Health health = judgeEnclosure(reading).health;
-    last_ = carriedForward(last_, reading);
-    // What could not be read now shows as unknown, not as gone.
     for (const auto& handler : readingHandlers_) {
         handler(*last_);
     }
     return health;
+}
+
+void Monitor::hand(const Event& event) {
+    for (const auto& handler : eventHandlers_) {
+        handler(event);
+    }
+}
+
+void Monitor::timeEvents(const EnclosureReading& reading,
+                         bool several,
+                         std::vector<Event>& events) {
+    const platform::TimePoint now = loop_.clock().now();
+    std::vector<std::string> rebuilding;
+    std::vector<std::string> unwell;
+    for (const ControllerReading& c : reading.controllers) {
+        for (const VolumeReading& v : c.volumes) {
+            const std::string subject = volumeSubject(c.adapter, v.displayName(), several);
+            const Health health = volumeHealth(v);
+            if (health == Health::Degraded || health == Health::Failed ||
+                health == Health::Unknown) {
+                unwell.push_back(subject);
+            }
+            if (!v.progressPercent) {
+                continue;
+            }
+            rebuilding.push_back(subject);
+            const auto event = [&](EventKind kind) -> Event& {
+                Event& e = events.emplace_back();
+                e.kind = kind;
+                e.adapter = c.adapter;
+                e.subject = subject;
+                e.volume = v.displayName();
+                e.severalControllers = several;
+                e.secondsRemaining = v.secondsRemaining;
+                e.statusText = v.statusText;
+                return e;
+            };
+            // A rebuild's time left becomes known some readings after it
+            // started: tell it once, as an update of the rebuild's own message.
+            const bool told = std::find(toldTimeLeft_.begin(), toldTimeLeft_.end(), subject) !=
+                              toldTimeLeft_.end();
+            if (v.secondsRemaining && !told) {
+                Event& update = event(EventKind::RebuildStarted);
+                update.slot = rebuildTargets_[subject];
+                update.progressUpdate = true;
+                toldTimeLeft_.push_back(subject);
+            }
+            // Each fifth of the way, once; the step it was first seen at
+            // was told by its start.
+            const int step = *v.progressPercent / kProgressStepPercent * kProgressStepPercent;
+            const auto [at, first] = progressTold_.try_emplace(subject, step);
+            if (!first && step > at->second && step < 100) {
+                Event& progress = event(EventKind::RebuildProgress);
+                progress.progressPercent = v.progressPercent;
+                progress.slot = rebuildTargets_[subject];
+                progress.detail = std::to_string(*v.progressPercent) + "%";
+                if (v.secondsRemaining) {
+                    progress.detail += ", " + std::to_string(*v.secondsRemaining) + " s left";
+                }
+                at->second = step;
+            }
+        }
+    }
+    const auto absentFrom = [](const std::vector<std::string>& names) {
+        return [&names](const std::string& name) {
+            return std::find(names.begin(), names.end(), name) == names.end();
+        };
+    };
+    std::erase_if(toldTimeLeft_, absentFrom(rebuilding));
+    std::erase_if(rebuildTargets_,
+                  [&](const auto& entry) { return absentFrom(rebuilding)(entry.first); });
+    std::erase_if(progressTold_,
+                  [&](const auto& entry) { return absentFrom(rebuilding)(entry.first); });
+    // A volume that is gone, or well again, needs no reminder.
+    std::erase_if(problems_, [&](const auto& entry) { return absentFrom(unwell)(entry.first); });
+
+    if (remindInterval_ <= platform::Duration::zero()) {
+        return;
+    }
+    for (const auto& [subject, told] : problems_) {
+        if (now - told.at >= remindInterval_) {
+            Event& reminder = events.emplace_back(told.event);
+            reminder.reminder = true;
+        }
+    }
+}
+
+void Monitor::remember(const std::vector<Event>& events) {
+    const platform::TimePoint now = loop_.clock().now();
+    for (const Event& e : events) {
+        switch (e.kind) {
+            case EventKind::VolumeDegraded:
+            case EventKind::VolumeOffline:
+            case EventKind::VolumeUnknown:
+                if (!e.volume.empty()) {
+                    Event kept = e;
+                    kept.reminder = false;
+                    problems_.insert_or_assign(e.subject, Told{std::move(kept), now});
+                }
+                break;
+            case EventKind::VolumeHealthy:
+                problems_.erase(e.subject);
+                break;
+            case EventKind::RebuildStarted:
+                if (!e.progressUpdate) {
+                    problems_.erase(e.subject);
+                }
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void Monitor::sendTestEvents() {
+    if (!last_) {
+        return;
+    }
+    const bool several = last_->controllers.size() > 1;
+    std::vector<Event> events;
+    const auto test = [&](int adapter, std::string subject) -> Event& {
+        Event& e = events.emplace_back();
+        e.kind = EventKind::Test;
+        e.adapter = adapter;
+        e.subject = std::move(subject);
+        e.severalControllers = several;
+        return e;
+    };
+    for (const ControllerReading& c : last_->controllers) {
+        for (const VolumeReading& v : c.volumes) {
+            test(c.adapter, volumeSubject(c.adapter, v.displayName(), several)).volume =
+                v.displayName();
+        }
+    }
+    if (events.empty()) {
+        for (const ControllerReading& c : last_->controllers) {
+            test(c.adapter, "controller" + std::to_string(c.adapter));
+        }
+    }
+    if (events.empty()) {
+        test(0, kControllerLibrarySubject);
+    }
+    for (const Event& e : events) {
+        hand(e);
+    }
 }
 
 }  // namespace cli

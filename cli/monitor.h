@@ -48,6 +48,13 @@ class Monitor : public platform::Object {
     // The longest one reading may wait for the controller library.
     void setReadingTimeout(platform::Duration timeout) { readingTimeout_ = timeout; }
 
+    static constexpr platform::Duration kDefaultRemindInterval = std::chrono::hours(24);
+    // How often a volume that stays degraded, offline or unknown is told
+    // again; zero: never.
+    void setRemindInterval(platform::Duration interval) { remindInterval_ = interval; }
+    // A rebuild is told again each time it passes another of these steps.
+    static constexpr int kProgressStepPercent = 20;
+
     // Reads at once, then at the interval and after hot-plug events.
     void start();
     void stop();
@@ -60,14 +67,26 @@ class Monitor : public platform::Object {
     void setLibraryProblem(std::function<std::string()> problemNow) {
         libraryProblem_ = std::move(problemNow);
     }
+    // The reading last made, with what it could not read carried forward;
+    // while its events are handed out, already the reading they come from.
     const std::optional<EnclosureReading>& lastReading() const { return last_; }
+
+    // A test event per volume of the last reading (or per controller, or
+    // one for the library when there is none), handed out as any event.
+    void sendTestEvents();
 
   private:
     void hotPlugged();
+    void hand(const Event& event);
+    // Events that follow from time passing: the time left, a rebuild's
+    // progress steps, reminders.
+    void timeEvents(const EnclosureReading& reading, bool several, std::vector<Event>& events);
+    void remember(const std::vector<Event>& events);
 
     platform::RunLoop& loop_;
     platform::Duration interval_;
     platform::Duration readingTimeout_ = kDefaultReadingTimeout;
+    platform::Duration remindInterval_ = kDefaultRemindInterval;
     std::vector<EventHandler> eventHandlers_;
     std::vector<ReadingHandler> readingHandlers_;
     std::optional<EnclosureReading> last_;
@@ -77,6 +96,15 @@ class Monitor : public platform::Object {
     std::vector<std::string> toldTimeLeft_;
     // The slot each running rebuild writes to, as its start event said.
     std::map<std::string, std::optional<int>> rebuildTargets_;
+    // The progress step each running rebuild was told at.
+    std::map<std::string, int> progressTold_;
+    // The last problem told about each volume that has not been healthy
+    // since, and when it was told.
+    struct Told {
+        Event event;
+        platform::TimePoint at;
+    };
+    std::map<std::string, Told> problems_;
 
     std::shared_ptr<platform::Timer> timer_;
     std::unique_ptr<EnclosureWatcher> watcher_;

@@ -31,6 +31,10 @@ const char* eventName(EventKind kind) {
             return "disk-removed";
         case EventKind::ServiceUnavailable:
             return "service-unavailable";
+        case EventKind::RebuildProgress:
+            return "rebuild-progress";
+        case EventKind::Test:
+            return "test";
     }
     return "unknown";
 }

@@ -26,7 +26,26 @@ enum class EventKind {
     DiskAdded,
     DiskRemoved,
     ServiceUnavailable,
+    // A rebuild passed another fifth of its way.
+    RebuildProgress,
+    // Asked for with --test: shows that every channel reaches somebody.
+    Test,
 };
+
+// Every kind, in the order above.
+inline constexpr EventKind kEveryEventKind[] = {EventKind::EnclosureAdded,
+                                                EventKind::EnclosureRemoved,
+                                                EventKind::VolumeDegraded,
+                                                EventKind::VolumeOffline,
+                                                EventKind::VolumeUnknown,
+                                                EventKind::VolumeHealthy,
+                                                EventKind::RebuildStarted,
+                                                EventKind::RebuildFinished,
+                                                EventKind::DiskAdded,
+                                                EventKind::DiskRemoved,
+                                                EventKind::ServiceUnavailable,
+                                                EventKind::RebuildProgress,
+                                                EventKind::Test};
 
 // "enclosure-added", "volume-degraded", ...
 const char* eventName(EventKind kind);
@@ -56,6 +75,9 @@ struct Event {
     // A rebuild whose time left became known: notifications update the
     // rebuild's message; it is not an event of its own.
     bool progressUpdate = false;
+    // The volume's state told again, as it has not changed for a while.
+    bool reminder = false;
+    std::optional<int> progressPercent;  // rebuild-progress
 };
 
 std::vector<Event> changesBetween(const std::optional<EnclosureReading>& before,

@@ -71,6 +71,16 @@ NotificationText describe(const Event& e) {
         case EventKind::ServiceUnavailable:
             return {text("NOTIFY_SERVICE_UNAVAILABLE_TITLE"),
                     text("NOTIFY_SERVICE_UNAVAILABLE_BODY"), true};
+        case EventKind::RebuildProgress: {
+            const int percent = e.progressPercent.value_or(0);
+            return {text("NOTIFY_REBUILD_PROGRESS_TITLE", {e.volume}),
+                    e.secondsRemaining
+                        ? text("NOTIFY_REBUILD_PROGRESS_TIME_BODY",
+                               {percent, text("TIME_LEFT", {timeLeftText(*e.secondsRemaining)})})
+                        : text("NOTIFY_REBUILD_PROGRESS_BODY", {percent})};
+        }
+        case EventKind::Test:
+            return {text("NOTIFY_TEST_TITLE"), text("NOTIFY_TEST_BODY", {e.subject})};
     }
     return {};
 }
@@ -79,6 +89,9 @@ NotificationText describe(const Event& e) {
 
 NotificationText notificationFor(const Event& e) {
     NotificationText n = describe(e);
+    if (e.reminder) {
+        n.summary = text("NOTIFY_REMINDER_TITLE", {n.summary});
+    }
     // With more than one enclosure, each message says which one.
     if (e.severalControllers && e.kind != EventKind::ServiceUnavailable) {
         n.body = text("STATUS_CONTROLLER_PREFIX", {e.adapter}) + n.body;

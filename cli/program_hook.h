@@ -1,37 +1,32 @@
 // --program CMD: runs `CMD EVENT VOLUME-OR-DEVICE [DETAIL]` for every event,
 // without a shell, one at a time so that the program sees the events in
-// order. A program that takes longer than kPatience is left running (and
-// reaped later) so that it cannot stop the monitoring.
+// order, and without holding up the readings. A program still running at
+// the limit is ended with everything it started.
 #pragma once
 
-#include <sys/types.h>
-
-#include <chrono>
 #include <iosfwd>
 #include <string>
-#include <vector>
 
+#include "cli/child_queue.h"
 #include "cli/monitor_events.h"
 
 namespace cli {
 
 class ProgramHook {
   public:
-    ProgramHook(std::string program, std::ostream& err) : program_(std::move(program)), err_(err) {}
-    ~ProgramHook();
-    ProgramHook(const ProgramHook&) = delete;
-    ProgramHook& operator=(const ProgramHook&) = delete;
-
-    static constexpr std::chrono::seconds kPatience{30};
+    ProgramHook(std::string program,
+                platform::RunLoop& loop,
+                std::ostream& err,
+                platform::Duration limit = ChildQueue::kDefaultLimit);
 
     void run(const Event& event);
+    ChildQueue& queue() { return queue_; }
 
   private:
-    void reapFinished();
-
     std::string program_;
     std::ostream& err_;
-    std::vector<pid_t> stillRunning_;
+    platform::Duration limit_;
+    ChildQueue queue_;
 };
 
 }  // namespace cli

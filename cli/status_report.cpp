@@ -13,6 +13,17 @@
 
 namespace cli {
 
+const char* raidModeKeyword(int mode) {
+    switch (mode) {
+        case MV_LD_MODE_RAID0:
+            return "raid0";
+        case MV_LD_MODE_RAID1:
+            return "raid1";
+        default:
+            return "unknown";
+    }
+}
+
 namespace {
 
 std::string localized(const std::string& key) {
@@ -30,17 +41,6 @@ std::string slotList(const std::vector<int>& slots) {
         text += (text.empty() ? "" : ", ") + std::to_string(slot);
     }
     return text;
-}
-
-const char* modeKeyword(int mode) {
-    switch (mode) {
-        case MV_LD_MODE_RAID0:
-            return "raid0";
-        case MV_LD_MODE_RAID1:
-            return "raid1";
-        default:
-            return "unknown";
-    }
 }
 
 // Names in a line of its own: hardware gives them, the terminal must not act on them.
@@ -201,7 +201,7 @@ std::string statusJson(const EnclosureReading& reading,
             ordered_json volume;
             volume["id"] = v.id;
             volume["name"] = orNull(v.name);
-            volume["raid_mode"] = modeKeyword(v.mode);
+            volume["raid_mode"] = raidModeKeyword(v.mode);
             volume["status"] = volumeStateKeyword(volumeHealth(v));
             volume["status_code"] = orNull(v.status);
             volume["status_text"] = v.statusText;

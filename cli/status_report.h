@@ -11,6 +11,9 @@
 
 namespace cli {
 
+// "raid0", "raid1" or "unknown", as the JSON and the textfile name a volume's layout.
+const char* raidModeKeyword(int mode);
+
 // Texts from the string table, in the user's language.
 std::string statusText(const EnclosureReading& reading, const Verdict& verdict);
 

@@ -1,11 +1,14 @@
 #include "cli/textfile_export.h"
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
 #include "cli/atomic_file.h"
 #include "cli/health.h"
+#include "cli/status_report.h"
 #include "model/health_verdict.h"
 
 namespace cli {
@@ -47,9 +50,14 @@ struct Labels {
 };
 
 // Two volumes of one controller may carry the same name; their series must differ.
-std::vector<std::pair<Labels, const VolumeReading*>> labelledVolumes(
-    const EnclosureReading& reading) {
-    std::vector<std::pair<Labels, const VolumeReading*>> volumes;
+struct LabelledVolume {
+    Labels labels;
+    const VolumeReading* volume;
+    const ControllerReading* controller;
+};
+
+std::vector<LabelledVolume> labelledVolumes(const EnclosureReading& reading) {
+    std::vector<LabelledVolume> volumes;
     for (const ControllerReading& c : reading.controllers) {
         std::set<std::string> seen;
         for (const VolumeReading& v : c.volumes) {
@@ -57,7 +65,7 @@ std::vector<std::pair<Labels, const VolumeReading*>> labelledVolumes(
             if (!seen.insert(name).second) {
                 name += " (" + std::to_string(v.id) + ")";
             }
-            volumes.push_back({{std::to_string(c.adapter), escapeLabelValue(name)}, &v});
+            volumes.push_back({{std::to_string(c.adapter), escapeLabelValue(name)}, &v, &c});
         }
     }
     return volumes;
@@ -65,6 +73,36 @@ std::vector<std::pair<Labels, const VolumeReading*>> labelledVolumes(
 
 std::string volumeLabels(const Labels& l) {
     return "controller=\"" + l.controller + "\",volume=\"" + l.volume + "\"";
+}
+
+// Every layout of the two-slot enclosure spans both of its disks.
+constexpr int kDisksPerVolume = 2;
+
+// The members that serve the volume's data now, as software RAID counts
+// its active disks: all of them when it is functional, not the one a
+// rebuild writes to, only those read as working when it is degraded or
+// offline; nothing when its state is unknown.
+std::optional<int> activeDisks(const ControllerReading& c, const VolumeReading& v) {
+    switch (volumeHealth(v)) {
+        case Health::Ok:
+            return kDisksPerVolume;
+        case Health::Rebuilding:
+            return kDisksPerVolume - 1;
+        case Health::Unknown:
+            return std::nullopt;
+        case Health::Degraded:
+        case Health::Failed:
+            break;
+    }
+    int working = 0;
+    for (const int slot : v.memberSlots) {
+        for (const DiskReading& d : c.disks) {
+            if (d.slot == slot && diskHealth(d) == Health::Ok) {
+                ++working;
+            }
+        }
+    }
+    return std::min(working, kDisksPerVolume - 1);
 }
 
 }  // namespace
@@ -85,7 +123,7 @@ std::string promText(const EnclosureReading& reading) {
     }
 
     header(out, "norvik_raid_volume_state", "1 for the state each volume is in, 0 for the others.");
-    for (const auto& [labels, v] : volumes) {
+    for (const auto& [labels, v, c] : volumes) {
         const std::string current = volumeStateKeyword(volumeHealth(*v));
         for (const char* state : kVolumeStates) {
             out << "norvik_raid_volume_state{" << volumeLabels(labels) << ",state=\"" << state
@@ -95,7 +133,7 @@ std::string promText(const EnclosureReading& reading) {
 
     header(out, "norvik_raid_volume_rebuild_progress_ratio",
            "Share of a running rebuild that is done, from 0 to 1.");
-    for (const auto& [labels, v] : volumes) {
+    for (const auto& [labels, v, c] : volumes) {
         if (v->progressPercent) {
             out << "norvik_raid_volume_rebuild_progress_ratio{" << volumeLabels(labels) << "} "
                 << *v->progressPercent / 100.0 << "\n";
@@ -104,10 +142,38 @@ std::string promText(const EnclosureReading& reading) {
 
     header(out, "norvik_raid_volume_rebuild_seconds_remaining",
            "Estimated seconds until a running rebuild ends, once its rate is steady.");
-    for (const auto& [labels, v] : volumes) {
+    for (const auto& [labels, v, c] : volumes) {
         if (v->secondsRemaining) {
             out << "norvik_raid_volume_rebuild_seconds_remaining{" << volumeLabels(labels) << "} "
                 << *v->secondsRemaining << "\n";
+        }
+    }
+
+    header(out, "norvik_raid_volume_size_bytes", "Capacity of each volume in bytes.");
+    for (const auto& [labels, v, c] : volumes) {
+        out << "norvik_raid_volume_size_bytes{" << volumeLabels(labels) << "} " << v->capacityBytes
+            << "\n";
+    }
+
+    header(out, "norvik_raid_volume_info", "1 for each volume, with its RAID level.");
+    for (const auto& [labels, v, c] : volumes) {
+        out << "norvik_raid_volume_info{" << volumeLabels(labels) << ",level=\""
+            << raidModeKeyword(v->mode) << "\"} 1\n";
+    }
+
+    header(out, "norvik_raid_volume_disks_required",
+           "Number of disks the volume needs to keep all its copies.");
+    for (const auto& [labels, v, c] : volumes) {
+        out << "norvik_raid_volume_disks_required{" << volumeLabels(labels) << "} "
+            << kDisksPerVolume << "\n";
+    }
+
+    header(out, "norvik_raid_volume_disks_active",
+           "Number of the volume's disks that serve its data now.");
+    for (const auto& [labels, v, c] : volumes) {
+        if (const auto active = activeDisks(*c, *v)) {
+            out << "norvik_raid_volume_disks_active{" << volumeLabels(labels) << "} " << *active
+                << "\n";
         }
     }
 

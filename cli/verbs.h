@@ -6,6 +6,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cli/console.h"
 
@@ -33,6 +34,13 @@ struct MonitorOptions {
     std::optional<std::string> textfile;
     bool once = false;
     std::optional<std::string> timeout;
+    std::optional<std::string> config;
+    std::vector<std::string> mail;
+    std::optional<std::string> sendmail;
+    std::optional<std::string> remind;
+    bool journal = false;
+    bool json = false;
+    bool test = false;
 };
 
 // configure, rebuild and cancel-rebuild.

@@ -12,7 +12,8 @@ function(norvik_system_file_dirs mode)
             polkit-action /usr/share/polkit-1/actions
             systemd-system /usr/local/lib/systemd/system
             systemd-user /usr/local/lib/systemd/user
-            autostart /etc/xdg/autostart)
+            autostart /etc/xdg/autostart
+            journal-catalog /usr/lib/systemd/catalog)
     elseif(mode STREQUAL "prefix")
         set(dirs
             dbus-policy ${CMAKE_INSTALL_DATADIR}/dbus-1/system.d
@@ -20,7 +21,8 @@ function(norvik_system_file_dirs mode)
             polkit-action ${CMAKE_INSTALL_DATADIR}/polkit-1/actions
             systemd-system lib/systemd/system
             systemd-user lib/systemd/user
-            autostart ${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart)
+            autostart ${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart
+            journal-catalog lib/systemd/catalog)
     else()
         message(FATAL_ERROR "NORVIK_SYSTEM_FILES is 'prefix' or 'system', not '${mode}'")
     endif()
@@ -52,6 +54,9 @@ function(norvik_dirs_read_by_system kind out)
                  /usr/lib/systemd/user /usr/share/systemd/user)
     elseif(kind STREQUAL "autostart")
         set(read /etc/xdg/autostart)
+    elseif(kind STREQUAL "journal-catalog")
+        # journalctl --update-catalog, run by systemd's package trigger.
+        set(read /usr/lib/systemd/catalog)
     else()
         message(FATAL_ERROR "no system file kind '${kind}'")
     endif()
@@ -96,7 +101,7 @@ function(norvik_unread_system_files_notice prefix entries out)
     if(unread)
         list(JOIN unread ", " files)
         set(${out}
-            "norvik-raid-utility: the system does not read these files where they were installed, so the service, its authorization or the monitor's autostart fails until they are moved: ${files} (or configure with -DNORVIK_SYSTEM_FILES=system)"
+            "norvik-raid-utility: the system does not read these files where they were installed, so the service, its authorization, the monitor's start or the journal's explanations fail until they are moved: ${files} (or configure with -DNORVIK_SYSTEM_FILES=system)"
             PARENT_SCOPE)
     else()
         set(${out} "" PARENT_SCOPE)

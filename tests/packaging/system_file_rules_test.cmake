@@ -27,7 +27,9 @@ set(reads
     systemd-user     /lib/systemd/user                             FALSE
     autostart        /etc/xdg/autostart                            TRUE
     autostart        /usr/etc/xdg/autostart                        FALSE
-    autostart        /usr/local/etc/xdg/autostart                  FALSE)
+    autostart        /usr/local/etc/xdg/autostart                  FALSE
+    journal-catalog  /usr/lib/systemd/catalog                      TRUE
+    journal-catalog  /usr/local/lib/systemd/catalog                FALSE)
 while(reads)
     list(POP_FRONT reads kind dir wanted)
     norvik_system_reads(${kind} ${dir} seen)
@@ -36,7 +38,8 @@ endwhile()
 
 # Every place the system mode chooses is read, whatever the prefix.
 norvik_system_file_dirs(system)
-foreach(kind dbus-policy dbus-activation polkit-action systemd-system systemd-user autostart)
+foreach(kind dbus-policy dbus-activation polkit-action systemd-system systemd-user autostart
+        journal-catalog)
     string(TOUPPER "${kind}" variable)
     string(REPLACE "-" "_" variable "${variable}")
     norvik_system_reads(${kind} "${NORVIK_DIR_${variable}}" seen)
