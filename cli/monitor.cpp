@@ -151,10 +151,16 @@ void Monitor::timeEvents(const EnclosureReading& reading,
     if (remindInterval_ <= platform::Duration::zero()) {
         return;
     }
-    for (const auto& [subject, told] : problems_) {
-        if (now - told.at >= remindInterval_) {
-            Event& reminder = events.emplace_back(told.event);
-            reminder.reminder = true;
+    for (auto& [subject, told] : problems_) {
+        if (now - told.at < remindInterval_) {
+            continue;
+        }
+        Event& reminder = events.emplace_back(told.event);
+        reminder.reminder = true;
+        // Due from when it was first told, not from a reading's slack; one
+        // reminder for however many intervals were missed.
+        while (now - told.at >= remindInterval_) {
+            told.at += remindInterval_;
         }
     }
 }
@@ -166,10 +172,8 @@ void Monitor::remember(const std::vector<Event>& events) {
             case EventKind::VolumeDegraded:
             case EventKind::VolumeOffline:
             case EventKind::VolumeUnknown:
-                if (!e.volume.empty()) {
-                    Event kept = e;
-                    kept.reminder = false;
-                    problems_.insert_or_assign(e.subject, Told{std::move(kept), now});
+                if (!e.volume.empty() && !e.reminder) {
+                    problems_.insert_or_assign(e.subject, Told{e, now});
                 }
                 break;
             case EventKind::VolumeHealthy:

@@ -1,5 +1,4 @@
-// What the monitor hands to the world outside: the node exporter's textfile
-// and the program run per event.
+// What the monitor hands to the node exporter: the textfile.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -10,7 +9,6 @@
 #include <regex>
 #include <sstream>
 
-#include "cli/program_hook.h"
 #include "cli/textfile_export.h"
 #include "tests/sim/sim_test_support.h"
 
@@ -105,6 +103,66 @@ TEST(Textfile, TwoVolumesOfTheSameNameGetDifferentSeries) {
         R"x(norvik_raid_volume_state{controller="0",volume="Same (2)",state="rebuilding"})x"));
 }
 
+EnclosureReading withStatus(int status, std::optional<int> pulled) {
+    EnclosureReading reading = rebuildingMirror("M");
+    VolumeReading& v = reading.controllers[0].volumes[0];
+    v.status = status;
+    v.progressPercent.reset();
+    v.secondsRemaining.reset();
+    reading.controllers[0].disks[1].slot = 1;
+    if (pulled) {
+        std::erase(v.memberSlots, *pulled);
+        std::erase_if(reading.controllers[0].disks,
+                      [&](const DiskReading& d) { return d.slot == *pulled; });
+    }
+    return reading;
+}
+
+TEST(Textfile, CarriesTheSoftwareRaidShapeOfEachVolume) {
+    const std::string m = R"(controller="0",volume="M")";
+    struct Case {
+        const char* state;
+        EnclosureReading reading;
+        std::optional<double> active;  // none: not said while unknown
+    };
+    const Case cases[] = {
+        {"functional", withStatus(0, std::nullopt), 2},
+        {"rebuilding", rebuildingMirror("M"), 1},
+        {"degraded", withStatus(1, 1), 1},
+        {"offline", withStatus(4, 0), 1},
+        {"unknown",
+         [] {
+             EnclosureReading r = withStatus(0, std::nullopt);
+             r.controllers[0].volumes[0].status.reset();
+             return r;
+         }(),
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EnclosureReading reading = c.reading;
+        reading.controllers[0].volumes[0].mode = 1;
+        reading.controllers[0].volumes[0].capacityBytes = 2000398934016;
+        const Exposition e = parse(cli::promText(reading));
+        EXPECT_EQ(e.samples.at("norvik_raid_volume_size_bytes{" + m + "}"), 2000398934016)
+            << c.state;
+        EXPECT_EQ(e.samples.at("norvik_raid_volume_info{" + m + R"(,level="raid1"})"), 1)
+            << c.state;
+        EXPECT_EQ(e.samples.at("norvik_raid_volume_disks_required{" + m + "}"), 2) << c.state;
+        const auto active = e.samples.find("norvik_raid_volume_disks_active{" + m + "}");
+        if (c.active) {
+            ASSERT_NE(active, e.samples.end()) << c.state;
+            EXPECT_EQ(active->second, *c.active) << c.state;
+        } else {
+            EXPECT_EQ(active, e.samples.end()) << c.state;
+        }
+        for (const char* metric :
+             {"norvik_raid_volume_size_bytes", "norvik_raid_volume_info",
+              "norvik_raid_volume_disks_required", "norvik_raid_volume_disks_active"}) {
+            EXPECT_EQ(e.types.at(metric), "gauge") << metric;
+        }
+    }
+}
+
 class TextfileDirectory : public ::testing::Test {
   protected:
     sim::testing::TempWorld dir_;  // a fresh directory
@@ -144,50 +202,6 @@ TEST_F(TextfileDirectory, AnUnwritableDirectoryIsReportedAndChangesNothing) {
     const std::string problem = textfile.write(rebuildingMirror("X"));
     EXPECT_THAT(problem, ::testing::HasSubstr("missing"));
     EXPECT_FALSE(std::filesystem::exists(dir_.dir() / "missing"));
-}
-
-cli::Event event(cli::EventKind kind, std::string subject, std::string detail = "") {
-    cli::Event e;
-    e.kind = kind;
-    e.subject = std::move(subject);
-    e.detail = std::move(detail);
-    return e;
-}
-
-class Program : public ::testing::Test {
-  protected:
-    Program() { ::setenv("RECORD_FILE", (dir_.dir() / "record").c_str(), 1); }
-    ~Program() override { ::unsetenv("RECORD_FILE"); }
-    std::string record() const {
-        std::ifstream in(dir_.dir() / "record");
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    sim::testing::TempWorld dir_;
-    std::ostringstream err_;
-};
-
-TEST_F(Program, RunsOncePerEventInOrderWithEveryWordAsOneArgument) {
-    cli::ProgramHook hook(NORVIK_TEST_SCRIPTS_DIR "/record-arguments", err_);
-    const cli::Event degraded =
-        event(cli::EventKind::VolumeDegraded, "My $(Volume); rm", "slot 1, M, serial S");
-    const cli::Event added = event(cli::EventKind::EnclosureAdded, "controller0");
-    cli::Event update = event(cli::EventKind::RebuildStarted, "My Volume");
-    update.progressUpdate = true;  // not an event of its own
-    hook.run(degraded);
-    hook.run(update);
-    hook.run(added);
-    EXPECT_EQ(record(),
-              "volume-degraded\nMy $(Volume); rm\nslot 1, M, serial S\n--\n"
-              "enclosure-added\ncontroller0\n--\n");
-    EXPECT_EQ(err_.str(), "");
-}
-
-TEST_F(Program, AProgramThatCannotRunIsReported) {
-    cli::ProgramHook hook("/nonexistent/handler", err_);
-    hook.run(event(cli::EventKind::DiskAdded, "controller0:slot1"));
-    EXPECT_THAT(err_.str(), ::testing::HasSubstr("cannot run /nonexistent/handler"));
 }
 
 }  // namespace

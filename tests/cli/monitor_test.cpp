@@ -16,6 +16,8 @@
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::MatchesRegex;
+using ::testing::StartsWith;
 using namespace std::chrono_literals;
 
 // The monitor on the in-process simulator and its device feed, in virtual
@@ -33,7 +35,8 @@ class MonitorSession : public ::testing::Test {
         monitor_ = cli::Monitor::create(driver_.runLoop(), 60s);
         monitor_->onEvent([this](const cli::Event& e) {
             if (!e.progressUpdate) {
-                events_.push_back(std::string(cli::eventName(e.kind)) + " " + e.subject +
+                events_.push_back(std::string(e.reminder ? "again: " : "") +
+                                  cli::eventName(e.kind) + " " + e.subject +
                                   (e.detail.empty() ? "" : " | " + e.detail));
             } else {
                 updates_.push_back(e);
@@ -96,18 +99,23 @@ TEST_F(MonitorSession, PullInsertRebuildToTheEndAndUnplugGiveTheirEventsInOrder)
     EXPECT_EQ(events_[1], "rebuild-started Norvik Duo | slot 1");
     events_.clear();
 
-    // Readings at the interval follow the ten-minute rebuild; once its rate
-    // is steady (three steps: at 3 min) the time left is told once, as an
-    // update of the rebuild's message.
+    // Readings at the interval follow the ten-minute rebuild, telling each
+    // fifth of the way once; once its rate is steady (three steps: at 3 min)
+    // the time left is told once, as an update of the rebuild's message.
     driver_.fastForwardBy(5min);
-    EXPECT_THAT(events_, ElementsAre());
+    EXPECT_THAT(events_, ElementsAre(MatchesRegex("rebuild-progress Norvik Duo \\| [23][0-9]%.*"),
+                                     MatchesRegex("rebuild-progress Norvik Duo \\| [45][0-9]%, "
+                                                  "[0-9]+ s left")));
+    events_.clear();
     ASSERT_EQ(updates_.size(), 1u);
     ASSERT_TRUE(updates_[0].secondsRemaining);
     EXPECT_NEAR(static_cast<double>(*updates_[0].secondsRemaining), 10 * 60 - 3 * 60, 30);
     EXPECT_EQ(updates_[0].slot, 1);
 
     driver_.fastForwardBy(6min);
-    EXPECT_THAT(events_, ElementsAre("rebuild-finished Norvik Duo | functional",
+    EXPECT_THAT(events_, ElementsAre(StartsWith("rebuild-progress Norvik Duo | 6"),
+                                     StartsWith("rebuild-progress Norvik Duo | 8"),
+                                     "rebuild-finished Norvik Duo | functional",
                                      "volume-healthy Norvik Duo"));
     events_.clear();
 
@@ -161,6 +169,63 @@ TEST_F(MonitorSession, PluggingTheEnclosureInIsAnEventAndNotifiesAboutItsVolumes
     });
     monitor_->readNow();
     EXPECT_THAT(events_, ElementsAre("enclosure-added controller0", "volume-degraded Norvik Duo"));
+}
+
+TEST_F(MonitorSession, AProblemIsToldAgainAtTheRemindIntervalUntilTheVolumeIsHealthy) {
+    struct Case {
+        platform::Duration remind;
+        std::size_t toldAgainIn48h;  // and the minute a reading may be late
+    };
+    const Case cases[] = {{24h, 2}, {6h, 8}, {0h, 0}};
+    ScopedControllerLibrary bound(library_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::chrono::duration_cast<std::chrono::hours>(c.remind).count());
+        store_->replace(sim::makeWorld(sim::Layout::Raid1, 1));
+        feed_->sync();
+        monitor_->stop();
+        monitor_ = cli::Monitor::create(driver_.runLoop(), 60s);
+        std::vector<cli::Event> told;
+        monitor_->onEvent([&](const cli::Event& e) { told.push_back(e); });
+        monitor_->setRemindInterval(c.remind);
+        monitor_->start();
+        hardware([](sim::Enclosure& e) { sim::pullDisk(e, 1); });
+        driver_.fastForwardBy(1s);
+        told.clear();
+
+        driver_.fastForwardBy(48h + 1min);
+        ASSERT_EQ(told.size(), c.toldAgainIn48h);
+        for (const cli::Event& e : told) {
+            EXPECT_TRUE(e.reminder);
+            EXPECT_EQ(e.kind, cli::EventKind::VolumeDegraded);
+            ASSERT_TRUE(e.disk);  // the disk to replace, as first told
+            EXPECT_EQ(e.disk->slot, 1);
+        }
+
+        // Repaired: the rebuild and the healthy volume end the reminders.
+        hardware([&](sim::Enclosure& e) {
+            sim::insertDisk(e, sim::makeBlankDisk(0, 1, sim::kDefaultDiskBytes, 7), now());
+        });
+        driver_.fastForwardBy(15min);
+        told.clear();
+        driver_.fastForwardBy(48h);
+        EXPECT_THAT(told, ElementsAre());
+    }
+}
+
+TEST_F(MonitorSession, ATestEventGoesOutPerVolumeOrForWhatThereIs) {
+    struct Case {
+        bool plugged;
+        const char* told;
+    };
+    const Case cases[] = {{true, "test Norvik Duo"}, {false, "test controller-library"}};
+    ScopedControllerLibrary bound(library_);
+    for (const Case& c : cases) {
+        hardware([&](sim::Enclosure& e) { e.plugged = c.plugged; });
+        monitor_->readNow();
+        events_.clear();
+        monitor_->sendTestEvents();
+        EXPECT_THAT(events_, ElementsAre(c.told));
+    }
 }
 
 }  // namespace
