@@ -176,6 +176,21 @@ TEST_F(MonitorConfig, GivesWhatTheCommandLineLeavesUnsaid) {
     ::unsetenv("RECORD_FILE");
 }
 
+TEST_F(MonitorConfig, TheShippedExampleIsTakenAsItIs) {
+    sim({"reset"});
+    std::ifstream shipped(std::string(NORVIK_RESOURCES_DIR) + "/../cli/system/monitor.conf");
+    std::stringstream text;
+    text << shipped.rdbuf();
+    ASSERT_THAT(text.str(), HasSubstr("\ntextfile = /run/norvik-raid-monitor\n"));
+    // Its runtime directory is the service's; here the test's stands in.
+    const std::string file = config(std::regex_replace(
+        text.str(), std::regex("\ntextfile = [^\n]*"), "\ntextfile = " + runtime_.string()));
+    const auto r = run({"monitor", "--once", "--config", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(std::filesystem::exists(runtime_ / "norvik_raid.prom"));
+}
+
 TEST_F(MonitorVerb, JsonLinesParseBackToTheEvents) {
     sim({"reset"});
     sim({"pull", "1"});

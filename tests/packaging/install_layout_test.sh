@@ -18,8 +18,8 @@ check() {  # description, wanted, seen
 
 # destdir  prefix       unread system files named by the notice (in order)
 runs=(
-    "-        $work/p      org.norvik.RAIDUtility1.conf org.norvik.RAIDUtility1.service norvik-raidd.service org.norvik.RAIDUtility1.policy norvik-raid-monitor.desktop norvik-raid-monitor.service"
-    "$work/d  /usr/local   org.norvik.RAIDUtility1.conf org.norvik.RAIDUtility1.policy norvik-raid-monitor.desktop"
+    "-        $work/p      org.norvik.RAIDUtility1.conf org.norvik.RAIDUtility1.service norvik-raidd.service org.norvik.RAIDUtility1.policy norvik-raid-monitor.desktop norvik-raid-monitor.service norvik-raid-monitor.service norvik-raid.catalog"
+    "$work/d  /usr/local   org.norvik.RAIDUtility1.conf org.norvik.RAIDUtility1.policy norvik-raid-monitor.desktop norvik-raid.catalog"
     "$work/e  /usr         norvik-raid-monitor.desktop"
 )
 for run in "${runs[@]}"; do
@@ -42,7 +42,8 @@ for file in bin/norvik-raid bin/norvik-raid-utility bin/norvik-sim \
     lib/norvik-raid-utility/simulator/libmv_api.so \
     share/metainfo/org.norvik.RAIDUtility.metainfo.xml \
     share/applications/norvik-raid-utility.desktop \
-    share/doc/norvik-raid-simulator/examples/norvik-raidd-simulator.conf; do
+    share/doc/norvik-raid-simulator/examples/norvik-raidd-simulator.conf \
+    etc/norvik-raid/monitor.conf lib/systemd/catalog/norvik-raid.catalog; do
     check "$file installed" yes "$([ -e "$p/$file" ] && echo yes || echo no)"
 done
 check "the vendor's library is never installed" no \
@@ -57,10 +58,20 @@ named=(
     "share/doc/norvik-raid-simulator/examples/norvik-raidd-simulator.conf ^ExecStart=.                                   ExecStart=$p/libexec/norvik-raid-utility/norvik-raidd --library $p/lib/norvik-raid-utility/simulator/libmv_api.so"
     "share/doc/norvik-raid-simulator/examples/org.norvik.RAIDUtility1.service ^Exec=                                     Exec=/usr/bin/env NORVIK_SIM_WORLD=/run/norvik-sim/world.json $p/libexec/norvik-raid-utility/norvik-raidd --library $p/lib/norvik-raid-utility/simulator/libmv_api.so"
     "etc/xdg/autostart/norvik-raid-monitor.desktop                        ^Exec=                                         Exec=$p/bin/norvik-raid monitor --notify"
+    "lib/systemd/system/norvik-raid-monitor.service                       ^ExecStart=                                    ExecStart=$p/bin/norvik-raid monitor --config $p/etc/norvik-raid/monitor.conf"
 )
 for row in "${named[@]}"; do
     read -r file pattern wanted <<<"$row"
     check "$file names the installed program" "$wanted" "$(grep -m1 "$pattern" "$p/$file")"
 done
+
+# systemd's own checker takes the system-wide monitor's unit (the manual page
+# it names is not installed where man looks, so that is not asked).
+check "systemd accepts the system-wide monitor's unit" "" \
+    "$(systemd-analyze verify --man=no "$p/lib/systemd/system/norvik-raid-monitor.service" 2>&1)"
+# The example configuration is one the monitor takes as it is shipped.
+check "the shipped monitor.conf holds only known keys" "" \
+    "$(grep -Ev '^\s*(#|$)' "$p/etc/norvik-raid/monitor.conf" |
+        grep -Ev '^(interval|mail|sendmail|program|textfile|remind|notify) = ' || true)"
 
 exit $((failures > 0))
