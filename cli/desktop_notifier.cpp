@@ -89,14 +89,15 @@ void DesktopNotifier::notify(const Event& event) {
     if (!connect()) {
         return;
     }
-    const bool aboutRebuild = event.kind == EventKind::RebuildStarted;
+    // A rebuild keeps one message: its time left and its progress replace it.
+    const bool aboutRebuild =
+        event.kind == EventKind::RebuildStarted || event.kind == EventKind::RebuildProgress;
     std::uint32_t replaces = 0;
-    if (event.progressUpdate) {
-        auto it = rebuildMessages_.find(event.subject);
-        if (it == rebuildMessages_.end()) {
-            return;  // the rebuild's own message was never shown
-        }
+    if (auto it = rebuildMessages_.find(event.subject);
+        aboutRebuild && it != rebuildMessages_.end()) {
         replaces = it->second;
+    } else if (event.progressUpdate) {
+        return;  // the rebuild's own message was never shown
     }
     std::uint32_t id = 0;
     platform::bus::BusError error;

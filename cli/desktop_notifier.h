@@ -1,6 +1,6 @@
 // --notify: one desktop notification per event through the notification
 // service on the session bus (org.freedesktop.Notifications). A rebuild's
-// message is replaced in place once its time left is known. A bus or service
+// message is replaced in place as its time left and progress become known. A bus or service
 // that does not answer is reported on stderr and tried again at the next event.
 #pragma once
 

@@ -34,48 +34,17 @@ cli::Event degraded(const std::string& volume) {
     return e;
 }
 
-// Decodes "=?UTF-8?B?...?=" back, for checking the encoder.
-std::string decodedWord(const std::string& word) {
-    const std::string prefix = "=?UTF-8?B?";
-    if (word.rfind(prefix, 0) != 0) {
-        return word;
-    }
-    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    unsigned bits = 0;
-    int count = 0;
-    for (const char c : word.substr(prefix.size(), word.size() - prefix.size() - 2)) {
-        if (c == '=') {
-            break;
-        }
-        bits = bits << 6 | static_cast<unsigned>(digits.find(c));
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            out += static_cast<char>((bits >> count) & 0xff);
-        }
-    }
-    return out;
-}
-
 TEST(MailHeaders, PlainTextStaysAndTheRestIsEncodedWhole) {
-    struct Case {
-        std::string text;
-        bool encoded;
-        std::string reads;  // after decoding
+    const std::pair<const char*, const char*> cases[] = {
+        {"[host] volume-degraded Backup", "[host] volume-degraded Backup"},
+        {"[host] volume-degraded Daten “Ä”",
+         "=?UTF-8?B?W2hvc3RdIHZvbHVtZS1kZWdyYWRlZCBEYXRlbiDigJzDhOKAnQ==?="},
+        {"forged\nBcc: x@y", "forged\\x0ABcc: x@y"},  // no second header line
+        {"ü", "=?UTF-8?B?w7w=?="},
+        {"üü", "=?UTF-8?B?w7zDvA==?="},
     };
-    const Case cases[] = {
-        {"[host] volume-degraded Backup", false, "[host] volume-degraded Backup"},
-        {"[host] volume-degraded Daten “Ä”", true, "[host] volume-degraded Daten “Ä”"},
-        {"forged\nBcc: x@y", false, "forged\\x0ABcc: x@y"},  // no second header line
-        {"ü", true, "ü"},
-        {"üü", true, "üü"},
-    };
-    for (const Case& c : cases) {
-        const std::string header = cli::encodedHeaderText(c.text);
-        EXPECT_EQ(header.rfind("=?UTF-8?B?", 0) == 0, c.encoded) << c.text;
-        EXPECT_EQ(decodedWord(header), c.reads) << c.text;
-        EXPECT_EQ(header.find('\n'), std::string::npos) << c.text;
+    for (const auto& [text, header] : cases) {
+        EXPECT_EQ(cli::encodedHeaderText(text), header) << text;
     }
 }
 

@@ -191,6 +191,18 @@ TEST_F(MonitorConfig, TheShippedExampleIsTakenAsItIs) {
     EXPECT_TRUE(std::filesystem::exists(runtime_ / "norvik_raid.prom"));
 }
 
+TEST_F(MonitorVerb, OnATerminalEachEventLineStartsWithTheLocalTime) {
+    sim({"reset"});
+    sim({"pull", "1"});
+    std::istringstream in;
+    std::ostringstream out, err;
+    cli::Console terminal{in, false, out, err, /*outputIsTerminal=*/true};
+    EXPECT_EQ(cli::runCommandLine({"monitor", "--once"}, terminal), 2) << err.str();
+    EXPECT_TRUE(std::regex_match(
+        out.str(), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d volume-degraded Norvik Duo\n)")))
+        << out.str();
+}
+
 TEST_F(MonitorVerb, JsonLinesParseBackToTheEvents) {
     sim({"reset"});
     sim({"pull", "1"});

@@ -75,13 +75,19 @@ TEST_F(Notifications, TheTimeLeftReplacesTheRebuildsMessage) {
     update.progressUpdate = true;
     update.secondsRemaining = 2 * 3600 + 5 * 60;
     notifier.notify(update);
+    cli::Event progress = rebuildStarted();
+    progress.kind = cli::EventKind::RebuildProgress;
+    progress.progressPercent = 41;
+    notifier.notify(progress);
 
-    const auto calls = bus_.notifyCalls(2);
-    ASSERT_EQ(calls.size(), 2u) << err_.str();
-    // The first message got id 1 from the daemon; the update replaces it.
+    const auto calls = bus_.notifyCalls(3);
+    ASSERT_EQ(calls.size(), 3u) << err_.str();
+    // The first message got id 1 from the daemon; the updates replace it.
     EXPECT_THAT(calls[0], HasSubstr("Notify \"Norvik RAID Utility\" 0 "));
     EXPECT_THAT(calls[1], HasSubstr("Notify \"Norvik RAID Utility\" 1 "));
     EXPECT_THAT(calls[1], HasSubstr("about 2 h 5 min left"));
+    EXPECT_THAT(calls[2], HasSubstr("Notify \"Norvik RAID Utility\" 1 "));
+    EXPECT_THAT(calls[2], HasSubstr("41% copied"));
 }
 
 TEST_F(Notifications, AGermanSessionGetsGermanTexts) {
