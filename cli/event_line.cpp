@@ -62,7 +62,7 @@ std::string eventJson(const Event& event, WallTime when) {
         {"time", formatTime(when, true, "%Y-%m-%dT%H:%M:%SZ")},
         {"event", eventName(event.kind)},
         {"subject", event.subject},
-        {"controller", event.kind == EventKind::ServiceUnavailable
+        {"controller", event.subject == kControllerLibrarySubject
                            ? nlohmann::ordered_json(nullptr)
                            : nlohmann::ordered_json(event.adapter)},
         {"volume",

@@ -67,7 +67,7 @@ std::vector<JournalField> journalFields(const Event& e) {
         {"NORVIK_RAID_EVENT", eventName(e.kind)},
         {"NORVIK_RAID_SUBJECT", e.subject},
     };
-    if (e.kind != EventKind::ServiceUnavailable) {
+    if (e.subject != kControllerLibrarySubject) {
         fields.push_back({"NORVIK_RAID_CONTROLLER", std::to_string(e.adapter)});
     }
     if (!e.volume.empty()) {
