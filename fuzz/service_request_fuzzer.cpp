@@ -80,11 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static TrustingLibrary library;
     static service::CallWatchdog watchdog(std::chrono::seconds(30));
     static platform::SystemClock clock;
-    static service::LibraryHost host = [] {
-        service::LibraryHost h(library, watchdog, clock);
-        h.startUp();
-        return h;
-    }();
+    static service::LibraryHost host(library, watchdog, clock);
+    static const bool started = (host.startUp(), true);
+    (void)started;
     if (size < 2) {
         return 0;
     }
