@@ -241,17 +241,20 @@ TEST_F(MonitorVerb, TheTestAlertGoesThroughEveryChannelAndOnceExitsAfterIt) {
         GTEST_SKIP() << bus.problem();
     }
     sim({"reset"});
-    ::setenv("RECORD_FILE", (runtime_ / "record").c_str(), 1);
+    // The program and the mail run side by side: each records to its own file.
+    ::setenv("RECORD_FILE", (runtime_ / "program").c_str(), 1);
+    ::setenv("MAIL_RECORD_FILE", (runtime_ / "mail").c_str(), 1);
     const auto r = run({"monitor", "--once", "--test", "--notify", "--program",
                         NORVIK_TEST_SCRIPTS_DIR "/record-arguments", "--mail", "root", "--sendmail",
                         NORVIK_TEST_SCRIPTS_DIR "/record-mail"});
     ::unsetenv("RECORD_FILE");
+    ::unsetenv("MAIL_RECORD_FILE");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "test Norvik Duo\n");
-    const std::string recorded = read(runtime_ / "record");
-    EXPECT_THAT(recorded, HasSubstr("test\nNorvik Duo\n--\n"));  // the program
-    EXPECT_THAT(recorded, HasSubstr("] test Norvik Duo\n"));     // the mail's subject
-    EXPECT_THAT(recorded, HasSubstr("This is a test of the monitor’s alerts"));
+    EXPECT_EQ(read(runtime_ / "program"), "test\nNorvik Duo\n--\n");
+    const std::string mail = read(runtime_ / "mail");
+    EXPECT_THAT(mail, HasSubstr("] test Norvik Duo\n"));  // the subject
+    EXPECT_THAT(mail, HasSubstr("This is a test of the monitor’s alerts"));
     const auto calls = bus.notifyCalls(1);
     ASSERT_EQ(calls.size(), 1u) << r.err;
     EXPECT_THAT(calls[0], HasSubstr("Test alert from the RAID monitor"));
