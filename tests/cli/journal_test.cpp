@@ -24,6 +24,7 @@
 
 #include "cli/journal_channel.h"
 #include "tests/cli/cli_test_support.h"
+#include "tests/cli/sample_events.h"
 
 namespace {
 
@@ -141,19 +142,12 @@ Fields parseEntry(const std::string& datagram) {
     return fields;
 }
 
+// The degraded mirror on the second of two controllers.
 cli::Event degradedMirror() {
-    cli::Event e;
-    e.kind = cli::EventKind::VolumeDegraded;
+    cli::Event e = cli::testing::degradedMirror();
     e.adapter = 1;
     e.subject = "controller1:Norvik Duo";
-    e.volume = "Norvik Duo";
     e.severalControllers = true;
-    DiskReading disk;
-    disk.slot = 1;
-    disk.model = "NORVIK ND2T-S";
-    disk.serial = "NVD7K30001";
-    e.disk = disk;
-    e.detail = "slot 1, NORVIK ND2T-S, serial NVD7K30001";
     return e;
 }
 

@@ -13,26 +13,14 @@
 #include "platform/controls/bundle.h"
 #include "platform/runloop/virtual_time_driver.h"
 #include "tests/cli/child_wait.h"
+#include "tests/cli/sample_events.h"
 #include "tests/sim/sim_test_support.h"
 
 namespace {
 
 using cli::testing::awaitUntil;
+using cli::testing::degradedMirror;
 using ::testing::HasSubstr;
-
-cli::Event degraded(const std::string& volume) {
-    cli::Event e;
-    e.kind = cli::EventKind::VolumeDegraded;
-    e.subject = volume;
-    e.volume = volume;
-    DiskReading disk;
-    disk.slot = 1;
-    disk.model = "NORVIK ND2T-S";
-    disk.serial = "NVD7K30001";
-    e.disk = disk;
-    e.detail = "slot 1, NORVIK ND2T-S, serial NVD7K30001";
-    return e;
-}
 
 TEST(MailHeaders, PlainTextStaysAndTheRestIsEncodedWhole) {
     const std::pair<const char*, const char*> cases[] = {
@@ -103,7 +91,7 @@ class Mail : public ::testing::Test {
 
 TEST_F(Mail, SendmailGetsOneMessageWithRecipientsSubjectAndTheStatusText) {
     cli::MailChannel mail = channel();
-    mail.send(degraded("Norvik Duo"), reading_);
+    mail.send(degradedMirror("Norvik Duo"), reading_);
     ASSERT_TRUE(awaitUntil(driver_.runLoop(), [&] { return mail.queue().idle(); }));
     const std::string sent = record();
     EXPECT_THAT(sent, ::testing::StartsWith("ARGS -t -oi\nTo: root, admin@example.org\n"));
@@ -122,7 +110,7 @@ TEST_F(Mail, SendmailGetsOneMessageWithRecipientsSubjectAndTheStatusText) {
 TEST_F(Mail, ARefusedMailIsSaidAndSentAgainBeforeTheNextOne) {
     cli::MailChannel mail = channel({"root"});
     ::setenv("MAIL_EXIT", "75", 1);
-    mail.send(degraded("First"), reading_);
+    mail.send(degradedMirror("First"), reading_);
     ASSERT_TRUE(awaitUntil(driver_.runLoop(), [&] { return mail.queue().idle(); }));
     EXPECT_THAT(err_.str(),
                 HasSubstr("the mail about volume-degraded First slot 1, NORVIK ND2T-S, serial "
@@ -131,7 +119,7 @@ TEST_F(Mail, ARefusedMailIsSaidAndSentAgainBeforeTheNextOne) {
 
     ::unsetenv("MAIL_EXIT");
     std::filesystem::remove(record_);
-    mail.send(degraded("Second"), reading_);
+    mail.send(degradedMirror("Second"), reading_);
     ASSERT_TRUE(awaitUntil(driver_.runLoop(), [&] { return mail.queue().idle(); }));
     const std::string sent = record();
     const auto first = sent.find("volume-degraded First");
@@ -142,7 +130,7 @@ TEST_F(Mail, ARefusedMailIsSaidAndSentAgainBeforeTheNextOne) {
 
     // Sent now: not sent a third time.
     std::filesystem::remove(record_);
-    mail.send(degraded("Third"), reading_);
+    mail.send(degradedMirror("Third"), reading_);
     ASSERT_TRUE(awaitUntil(driver_.runLoop(), [&] { return mail.queue().idle(); }));
     EXPECT_THAT(record(), ::testing::Not(HasSubstr("First")));
 }
@@ -150,7 +138,7 @@ TEST_F(Mail, ARefusedMailIsSaidAndSentAgainBeforeTheNextOne) {
 TEST_F(Mail, WithoutASendmailNothingStopsAndOnlyTheNewestAreKept) {
     cli::MailChannel mail({"root"}, "/nonexistent/sendmail", driver_.runLoop(), err_);
     for (std::size_t i = 0; i < cli::MailChannel::kMaxKept + 3; ++i) {
-        mail.send(degraded("V" + std::to_string(i)), reading_);
+        mail.send(degradedMirror("V" + std::to_string(i)), reading_);
         ASSERT_TRUE(awaitUntil(driver_.runLoop(), [&] { return mail.queue().idle(); }));
     }
     EXPECT_THAT(err_.str(), HasSubstr("older mails that could not be sent were dropped"));

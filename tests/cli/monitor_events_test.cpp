@@ -8,44 +8,14 @@
 
 #include "cli/event_line.h"
 #include "model/mv_api.h"
+#include "tests/support/readings.h"
 
 namespace {
 
-DiskReading disk(int slot, std::optional<int> status = MV_HD_STATUS_ASSIGNED) {
-    DiskReading d;
-    d.slot = slot;
-    d.hdid = slot + 1;
-    d.model = "M";
-    d.serial = "S" + std::to_string(slot);
-    d.status = status;
-    return d;
-}
-
-VolumeReading mirror(std::optional<int> status, std::vector<int> slots = {0, 1}) {
-    VolumeReading v;
-    v.id = 1;
-    v.name = "Duo";
-    v.status = status;
-    v.memberSlots = std::move(slots);
-    return v;
-}
-
-ControllerReading controller(std::vector<VolumeReading> volumes,
-                             std::vector<DiskReading> disks = {disk(0), disk(1)},
-                             int adapter = 0) {
-    ControllerReading c;
-    c.adapter = adapter;
-    c.volumes = std::move(volumes);
-    c.disks = std::move(disks);
-    return c;
-}
-
-EnclosureReading reading(std::vector<ControllerReading> controllers, bool read = true) {
-    EnclosureReading r;
-    r.controllers = std::move(controllers);
-    r.controllersRead = read;
-    return r;
-}
+using readings::controller;
+using readings::disk;
+using readings::mirror;
+using readings::reading;
 
 EnclosureReading healthy() {
     return reading({controller({mirror(0)})});

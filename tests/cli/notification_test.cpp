@@ -9,24 +9,13 @@
 #include "cli/notification_text.h"
 #include "platform/controls/bundle.h"
 #include "tests/cli/private_session_bus.h"
+#include "tests/cli/sample_events.h"
 #include "tests/sim/sim_test_support.h"
 
 namespace {
 
+using cli::testing::degradedMirror;
 using ::testing::HasSubstr;
-
-cli::Event degradedMirror() {
-    cli::Event e;
-    e.kind = cli::EventKind::VolumeDegraded;
-    e.subject = "Norvik Duo";
-    e.volume = "Norvik Duo";
-    DiskReading disk;
-    disk.slot = 1;
-    disk.model = "NORVIK ND2T-S";
-    disk.serial = "NVD7K30001";
-    e.disk = disk;
-    return e;
-}
 
 cli::Event rebuildStarted() {
     cli::Event e;

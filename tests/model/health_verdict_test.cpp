@@ -6,38 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "model/mv_api.h"
+#include "tests/support/readings.h"
 
 namespace {
 
+using readings::controller;
+using readings::disk;
+using readings::mirror;
+using readings::reading;
 using testing::ElementsAre;
-
-VolumeReading volume(std::optional<int> status, std::vector<int> slots = {0, 1}) {
-    VolumeReading v;
-    v.id = 1;
-    v.name = "Duo";
-    v.status = status;
-    v.memberSlots = std::move(slots);
-    return v;
-}
-
-DiskReading disk(int slot, std::optional<int> status) {
-    DiskReading d;
-    d.slot = slot;
-    d.hdid = slot + 1;
-    d.model = "M";
-    d.serial = "S" + std::to_string(slot);
-    d.status = status;
-    return d;
-}
-
-ControllerReading controller(std::vector<VolumeReading> volumes,
-                             std::vector<DiskReading> disks = {disk(0, MV_HD_STATUS_ASSIGNED),
-                                                               disk(1, MV_HD_STATUS_ASSIGNED)}) {
-    ControllerReading c;
-    c.volumes = std::move(volumes);
-    c.disks = std::move(disks);
-    return c;
-}
 
 struct VolumeCase {
     const char* what;
@@ -54,7 +31,7 @@ TEST_P(VolumeVerdict, FollowsItsStatusAndWhatCouldBeRead) {
 }
 
 VolumeReading membersUnread(int status) {
-    VolumeReading v = volume(status);
+    VolumeReading v = mirror(status);
     v.membersRead = false;
     return v;
 }
@@ -62,14 +39,14 @@ VolumeReading membersUnread(int status) {
 INSTANTIATE_TEST_SUITE_P(
     Statuses,
     VolumeVerdict,
-    testing::Values(VolumeCase{"functional", volume(0), Health::Ok, "functional"},
-                    VolumeCase{"degraded", volume(1), Health::Degraded, "degraded"},
-                    VolumeCase{"failed3", volume(3), Health::Failed, "offline"},
-                    VolumeCase{"offline", volume(4), Health::Failed, "offline"},
-                    VolumeCase{"failed11", volume(11), Health::Failed, "offline"},
-                    VolumeCase{"rebuilding", volume(10), Health::Rebuilding, "rebuilding"},
-                    VolumeCase{"unnamedCode", volume(7), Health::Unknown, "unknown"},
-                    VolumeCase{"unread", volume(std::nullopt), Health::Unknown, "unknown"},
+    testing::Values(VolumeCase{"functional", mirror(0), Health::Ok, "functional"},
+                    VolumeCase{"degraded", mirror(1), Health::Degraded, "degraded"},
+                    VolumeCase{"failed3", mirror(3), Health::Failed, "offline"},
+                    VolumeCase{"offline", mirror(4), Health::Failed, "offline"},
+                    VolumeCase{"failed11", mirror(11), Health::Failed, "offline"},
+                    VolumeCase{"rebuilding", mirror(10), Health::Rebuilding, "rebuilding"},
+                    VolumeCase{"unnamedCode", mirror(7), Health::Unknown, "unknown"},
+                    VolumeCase{"unread", mirror(std::nullopt), Health::Unknown, "unknown"},
                     VolumeCase{"membersUnread", membersUnread(0), Health::Unknown, "unknown"},
                     VolumeCase{"membersUnreadDegraded", membersUnread(1), Health::Degraded,
                                "degraded"}),
@@ -86,7 +63,7 @@ TEST(Verdict, TheWorstVolumeWins) {
     for (std::size_t better = 0; better < ranked.size(); ++better) {
         for (std::size_t worst = better; worst < ranked.size(); ++worst) {
             for (const bool worstFirst : {false, true}) {
-                auto a = volume(ranked[better].first), b = volume(ranked[worst].first);
+                auto a = mirror(ranked[better].first), b = mirror(ranked[worst].first);
                 b.id = 2;
                 const auto verdict =
                     judgeController(controller(worstFirst ? std::vector{b, a} : std::vector{a, b}));
@@ -114,7 +91,7 @@ class DiskToReplace : public testing::TestWithParam<DiskCase> {};
 
 TEST_P(DiskToReplace, IsOnlyADiskWhoseOwnStatusReadOffline) {
     const auto verdict =
-        judgeController(controller({volume(1, GetParam().memberSlots)}, GetParam().disks));
+        judgeController(controller({mirror(1, GetParam().memberSlots)}, GetParam().disks));
     const auto degraded =
         std::find_if(verdict.findings.begin(), verdict.findings.end(),
                      [](const Finding& f) { return f.concern == Concern::VolumeDegraded; });
@@ -147,18 +124,8 @@ struct ReadingCase {
     std::vector<Concern> concerns;
 };
 
-EnclosureReading reading(std::vector<ControllerReading> controllers,
-                         bool controllersRead = true,
-                         std::string problem = {}) {
-    EnclosureReading r;
-    r.controllers = std::move(controllers);
-    r.controllersRead = controllersRead;
-    r.libraryProblem = std::move(problem);
-    return r;
-}
-
 ControllerReading unreadLists(bool volumes, bool disks) {
-    ControllerReading c = controller({volume(0)});
+    ControllerReading c = controller({mirror(0)});
     c.volumesRead = !volumes;
     c.disksRead = !disks;
     if (disks) {
@@ -183,14 +150,14 @@ INSTANTIATE_TEST_SUITE_P(
     Readings,
     EnclosureVerdict,
     testing::Values(
-        ReadingCase{"healthy", reading({controller({volume(0)})}), Health::Ok, {}},
+        ReadingCase{"healthy", reading({controller({mirror(0)})}), Health::Ok, {}},
         ReadingCase{"noEnclosure", reading({}), Health::Unknown, {Concern::NoEnclosure}},
         ReadingCase{"libraryMissing",
                     reading({}, false, "missing"),
                     Health::Unknown,
                     {Concern::LibraryProblem, Concern::ControllersUnreadable}},
         ReadingCase{"anAdapterUnread",
-                    reading({controller({volume(0)})}, false),
+                    reading({controller({mirror(0)})}, false),
                     Health::Unknown,
                     {Concern::ControllersUnreadable}},
         ReadingCase{"noDisk", reading({controller({}, {})}), Health::Unknown, {Concern::NoDisks}},
@@ -203,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Health::Unknown,
                     {Concern::DiskListUnreadable}},
         ReadingCase{"diskStatusUnread",
-                    reading({controller({volume(0)}, {disk(0, std::nullopt)})}),
+                    reading({controller({mirror(0)}, {disk(0, std::nullopt)})}),
                     Health::Unknown,
                     {Concern::DiskStatusUnreadable}},
         ReadingCase{"freeDiskOffline",
@@ -211,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Health::Degraded,
                     {Concern::DiskFailed}},
         ReadingCase{"degradedBeforeUnknown",
-                    reading({controller({volume(std::nullopt), volume(1)})}),
+                    reading({controller({mirror(std::nullopt), mirror(1)})}),
                     Health::Degraded,
                     {Concern::VolumeDegraded, Concern::VolumeStatusUnreadable}}),
     [](const auto& info) { return std::string(info.param.what); });
@@ -219,8 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Verdict, UnreadIsWorthAnotherLookButABadStatusIsNot) {
     EXPECT_TRUE(anythingUnread(judgeController(unreadLists(true, false)).findings));
     EXPECT_TRUE(
-        anythingUnread(judgeController(controller({volume(0)}, {disk(0, std::nullopt)})).findings));
-    EXPECT_FALSE(anythingUnread(judgeController(controller({volume(1), volume(7)})).findings));
+        anythingUnread(judgeController(controller({mirror(0)}, {disk(0, std::nullopt)})).findings));
+    EXPECT_FALSE(anythingUnread(judgeController(controller({mirror(1), mirror(7)})).findings));
 }
 
 }  // namespace
